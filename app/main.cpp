@@ -1,0 +1,4 @@
+// Program entry of the installer stub.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
