@@ -10,7 +10,8 @@ FileStream::FileStream(const std::string& path, Mode mode) : handle_(INVALID_HAN
   DWORD disposition = mode == Mode::create ? CREATE_ALWAYS : OPEN_EXISTING;
   handle_ = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) {
-    throw ApplicationFailure(loadText(mode == Mode::create ? IDS_CANNOT_CREATE_FILE : IDS_CANNOT_OPEN_FILE) + path);
+    int code = static_cast<int>(GetLastError());
+    throw ApplicationFailure(loadText(mode == Mode::create ? IDS_CANNOT_CREATE_FILE : IDS_CANNOT_OPEN_FILE) + path, code);
   }
 }
 
