@@ -154,3 +154,10 @@ void createDirectoryPath(const std::string& path) {
   if (!parent.empty() && parent.size() < path.size()) createDirectoryPath(parent);
   CreateDirectoryA(stripped.c_str(), nullptr);
 }
+
+std::string shortPathName(const std::string& path) {
+  char buffer[MAX_PATH];
+  DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return std::string();
+  return std::string(buffer, length);
+}

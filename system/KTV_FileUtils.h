@@ -57,3 +57,6 @@ ResultCode removeDirectoryTree(const std::string& dir);
 bool copyFileOver(const std::string& source, const std::string& destination);
 // Creates path and any missing ancestors; failures are not reported.
 void createDirectoryPath(const std::string& path);
+// The short (8.3) form of path (GetShortPathNameA into 260 characters); "" when the file is missing,
+// the system gives no short form, or it would not fit.
+std::string shortPathName(const std::string& path);
