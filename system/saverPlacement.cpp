@@ -76,9 +76,9 @@ ResultCode activateSaver() {
       shortPathName(installPaths.systemDir + packageDirectory.records[saverRecord].fileName());
   if (shortForm.empty()) return rcNotCreated;
   if (!WritePrivateProfileStringA("boot", "SCRNSAVE.EXE", shortForm.c_str(), "system.ini")) {
-    throw ApplicationFailure(unableToWriteText("system.ini"));
+    throw ApplicationFailure(unableToWriteText("system.ini"), static_cast<int>(GetLastError()));
   }
-  // Broadcast only: the active flag follows "system.ini", not the user profile.
+  // Its outcome does not matter: "system.ini" already names the saver.
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 1, nullptr, SPIF_SENDWININICHANGE);
   return 0;
 }

@@ -302,6 +302,7 @@ TEST_F(ActivateSaver, UnwritableSystemIniThrowsUnableToWrite) {
     ADD_FAILURE() << "no failure raised";
   } catch (const ApplicationFailure& failure) {
     EXPECT_EQ(failure.message(), "Unable to write to system.ini");
+    EXPECT_EQ(failure.code(), ERROR_SHARING_VIOLATION);
   }
 }
 
