@@ -49,12 +49,18 @@ std::string label(const PackageRecord& record, int index) {
   return "record " + std::to_string(index) + " (\"" + record.fileName() + "\")";
 }
 
-// The record's file as the stub would write it. Empty result and message on failure.
+// Messages of verify go behind the installer's path; those of list and extract need it in front.
+Problem inInstaller(const InstallerImage& image, Problem problem) {
+  if (problem) problem.message = image.path + ": " + problem.message;
+  return problem;
+}
+
+// The record's file as the stub would write it. Messages start with the record's label.
 Problem recordContent(const InstallerImage& image, int index, Bytes& content) {
   const PackageRecord& record = image.directory.records[index];
   if (!inFile(record, image.bytes.size()))
-    return inputError(image.path, label(record, index) + ": bytes " + std::to_string(record.firstByte) + ".." +
-                                      std::to_string(record.lastByte) + " are not inside the file");
+    return inputError(label(record, index), "bytes " + std::to_string(record.firstByte) + ".." +
+                                                std::to_string(record.lastByte) + " are not inside the file");
   const std::uint8_t* begin = image.bytes.data() + record.firstByte;
   std::size_t length = std::size_t(record.length());
   if (!record.compressed()) {
@@ -65,13 +71,13 @@ Problem recordContent(const InstallerImage& image, int index, Bytes& content) {
     case ExpandStatus::ok:
       break;
     case ExpandStatus::unavailable:
-      return {exitCompressionError, image.path + ": " + label(record, index) + ": compression not available"};
+      return {exitCompressionError, label(record, index) + ": compression not available"};
     case ExpandStatus::badData:
-      return inputError(image.path, label(record, index) + ": the compressed data is damaged");
+      return inputError(label(record, index), "the compressed data is damaged");
   }
   if (content.size() != std::size_t(std::uint32_t(record.size)))
-    return inputError(image.path, label(record, index) + ": expands to " + std::to_string(content.size()) +
-                                      " bytes, the record says " + std::to_string(record.size));
+    return inputError(label(record, index), "expands to " + std::to_string(content.size()) +
+                                                " bytes, the record says " + std::to_string(record.size));
   return {};
 }
 
@@ -181,8 +187,7 @@ void checkRecord(const InstallerImage& image, int index, std::vector<std::string
   }
   if (index == 8) {
     std::vector<EntryView> entries;
-    if (Problem problem = readEntries(content, image.path + ": " + label(record, index), entries))
-      faults.push_back(problem.message);
+    if (Problem problem = readEntries(content, label(record, index), entries)) faults.push_back(problem.message);
   }
 }
 
@@ -251,7 +256,7 @@ Problem listInstaller(const InstallerImage& image, std::ostream& out) {
   Bytes dataFile;
   std::vector<EntryView> entries;
   Problem problem = recordContent(image, 8, dataFile);
-  if (!problem) problem = readEntries(dataFile, image.path + ": record 8", entries);
+  if (!problem) problem = readEntries(dataFile, "record 8", entries);
   if (problem) {
     out << "data file: not readable (" << problem.message << ")\n";
     return {};
@@ -294,12 +299,12 @@ Problem extractInstaller(const InstallerImage& image, const fs::path& directory)
     if (!safeRelativeName(record.fileName(), false))
       return inputError(image.path, label(record, i) + ": the name is not a plain file name");
     Bytes content;
-    if (Problem problem = recordContent(image, i, content)) return problem;
+    if (Problem problem = recordContent(image, i, content)) return inInstaller(image, problem);
     if (Problem problem = writeFileCreatingDirectories(directory / record.fileName(), content.data(), content.size()))
       return problem;
     if (i != 8) continue;
     std::vector<EntryView> entries;
-    if (Problem problem = readEntries(content, image.path + ": record 8", entries)) return problem;
+    if (Problem problem = readEntries(content, "record 8", entries)) return inInstaller(image, problem);
     for (const EntryView& view : entries) {
       if (view.movieCopy || view.header.size <= 0) continue;
       if (!safeRelativeName(view.entry.fileName(), true))
