@@ -295,9 +295,12 @@ Problem extractInstaller(const InstallerImage& image, const fs::path& directory)
   if (!image.hasDirectory) return inputError(image.path, "the file ends before the package directory");
   for (int i = 0; i < packageRecordCount; ++i) {
     const PackageRecord& record = image.directory.records[i];
-    if (record.nameLength == 0) continue;
-    if (!safeRelativeName(record.fileName(), false))
+    if (record.nameLength != 0 && !safeRelativeName(record.fileName(), false))
       return inputError(image.path, label(record, i) + ": the name is not a plain file name");
+  }
+  for (int i = 0; i < packageRecordCount; ++i) {
+    const PackageRecord& record = image.directory.records[i];
+    if (record.nameLength == 0) continue;
     Bytes content;
     if (Problem problem = recordContent(image, i, content)) return inInstaller(image, problem);
     if (Problem problem = writeFileCreatingDirectories(directory / record.fileName(), content.data(), content.size()))
