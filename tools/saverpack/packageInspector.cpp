@@ -188,6 +188,10 @@ void checkRecord(const InstallerImage& image, int index, std::vector<std::string
   if (index == 8) {
     std::vector<EntryView> entries;
     if (Problem problem = readEntries(content, label(record, index), entries)) faults.push_back(problem.message);
+    std::uint8_t presentation = image.directory.header.presentation;
+    bool movie = presentation == presentationMovie || presentation == presentationMovieAlt;
+    if (!entries.empty() && entries[0].movieCopy && !movie)
+      faults.push_back(where + "entry 1 is a copy of the intro movie, but the presentation is not a movie");
   }
 }
 
