@@ -310,10 +310,7 @@ TEST_F(Saverpack, BuildListExtractRoundTripsEveryFileByteForByte) {
   writeBytes(dir / "settings.bin", randomContent(settingsBlockSize, "settings"));
   writeBytes(dir / "media" / "sea" / "fish.jpg", randomContent(5000, "fish"));
   writeBytes(dir / "media" / "notes.txt", textContent(4000));
-  std::string compressed = "stored";
-#ifdef SAVERPACK_HAVE_CODEC
-  compressed = "compressed";
-#endif
+  const std::string compressed = "compressed";
   writeManifest({{"data-file", ""}, {"license", "docs/license.txt"}, {"readme", "docs/readme.txt"},
                  {"engine.compression", compressed}},
                 "[data]\nsettings = settings.bin\nsaver-kind = 3\nentry = reef.swf, movie\n"
@@ -407,10 +404,6 @@ TEST_F(Saverpack, BadManifestsFailWithOneLineAndNoOutput) {
       {"unknown section", {}, "[extras]\n", "", 3, "saver.ini:16: unknown section [extras]"},
       {"override without a value", {}, "", "--set engine", 2, "--set engine: expected key=value"},
       {"override of an unknown key", {}, "", "--set colour=red", 2, "unknown key 'colour'"},
-#ifndef SAVERPACK_HAVE_CODEC
-      {"compression without the codec", {{"engine.compression", "compressed"}}, "", "", 5,
-       "engine.scr: compression not available"},
-#endif
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -470,7 +463,6 @@ TEST_F(Saverpack, ExtractRefusesNamesThatLeaveTheDirectory) {
   EXPECT_FALSE(fs::exists(dir / "unpacked" / "install.exe"));  // names are checked before anything is written
 }
 
-#ifdef SAVERPACK_HAVE_CODEC
 TEST_F(Saverpack, AutoCompressionKeepsTheSmallerForm) {
   writeWorkedFiles();
   writeBytes(dir / "engine.scr", textContent(100000));
@@ -533,6 +525,5 @@ TEST_F(Saverpack, VerifyReportsCompressedDataOfTheWrongSize) {
     EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
   }
 }
-#endif
 
 }  // namespace
