@@ -75,6 +75,16 @@ Problem checkRequiredFiles(const PackagePlan& plan) {
   return {};
 }
 
+// Entry 1 as a movie copy is copied from the extracted intro "installer.swf", which exists only
+// for a movie presentation; with any other the install would fail on that copy.
+Problem checkMovieCopy(const PackagePlan& plan) {
+  if (!plan.data || plan.presentation == presentationMovie || plan.presentation == presentationMovieAlt) return {};
+  bool firstIsCopy = plan.data->saverKind == saverKindMovie || (!plan.data->entries.empty() && plan.data->entries[0].movieCopy);
+  if (!firstIsCopy) return {};
+  return inputError(plan.manifestName, "the first data entry is a copy of the intro movie (saver-kind 3 or 'movie'), "
+                                       "which needs presentation movie");
+}
+
 Problem fillSlots(const PackagePlan& plan, std::array<SlotContent, packageRecordCount>& slots) {
   Bytes stub;
   if (Problem problem = readWholeFile(plan.stub, stub)) return problem;
@@ -138,6 +148,7 @@ Problem layOut(const PackagePlan& plan, std::array<SlotContent, packageRecordCou
 
 Problem buildInstaller(const PackagePlan& plan, Bytes& installer) {
   if (Problem problem = checkRequiredFiles(plan)) return problem;
+  if (Problem problem = checkMovieCopy(plan)) return problem;
   std::array<SlotContent, packageRecordCount> slots;
   if (Problem problem = fillSlots(plan, slots)) return problem;
 

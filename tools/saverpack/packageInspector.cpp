@@ -70,8 +70,6 @@ Problem recordContent(const InstallerImage& image, int index, Bytes& content) {
   switch (expandBytes(begin, length, content)) {
     case ExpandStatus::ok:
       break;
-    case ExpandStatus::unavailable:
-      return {exitCompressionError, label(record, index) + ": compression not available"};
     case ExpandStatus::badData:
       return inputError(label(record, index), "the compressed data is damaged");
   }
@@ -122,8 +120,6 @@ Problem readEntries(const Bytes& file, const std::string& where, std::vector<Ent
       switch (expandBytes(file.data() + at, std::size_t(stored), view.content)) {
         case ExpandStatus::ok:
           break;
-        case ExpandStatus::unavailable:
-          return {exitCompressionError, what + ": compression not available"};
         case ExpandStatus::badData:
           return inputError(what, "the compressed data is damaged");
       }
@@ -188,6 +184,10 @@ void checkRecord(const InstallerImage& image, int index, std::vector<std::string
   if (index == 8) {
     std::vector<EntryView> entries;
     if (Problem problem = readEntries(content, label(record, index), entries)) faults.push_back(problem.message);
+    std::uint8_t presentation = image.directory.header.presentation;
+    bool movie = presentation == presentationMovie || presentation == presentationMovieAlt;
+    if (!entries.empty() && entries[0].movieCopy && !movie)
+      faults.push_back(where + "entry 1 is a copy of the intro movie, but the presentation is not a movie");
   }
 }
 
