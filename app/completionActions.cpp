@@ -37,12 +37,13 @@ void offerDisplayControlPanel() {
 
 void openDisplayControlPanel() {
   if (!packageDirectory.header.offerDisplayPanel) return;
-  HCURSOR savedCursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   WinExec(displayPanelCommand, SW_SHOWNORMAL);
   // The panel starts in its own process; looking for its window (without pausing) only gives it
   // a moment to come up before the installer goes on.
   const std::string title = loadText(IDS_DISPLAY_PROPERTIES);
-  for (int i = 0; i < displayWindowLookups && !FindWindowA(nullptr, title.c_str()); ++i) {
+  for (int i = 0; i < displayWindowLookups; ++i) {
+    if (FindWindowA(nullptr, title.c_str())) break;
   }
   SetCursor(savedCursor);
 }

@@ -2,6 +2,7 @@
 // really ended: the shutdown call is replaced by a recorder.
 #include "app/completionActions.h"
 #include "common/texts.h"
+#include "system/KTV_FileUtils.h"
 #include "tests/harness/testlib.h"
 #include "toolkit/application.h"
 
@@ -71,6 +72,41 @@ TEST_F(CompletionActions, DisplayPanelQuestionAnsweredNoStartsNothing) {
   EXPECT_FALSE(IsIconic(mainWindow_));
 }
 
+// Wine has no Display control panel: the command starts and ends at once, so Yes is safe here.
+TEST_F(CompletionActions, DisplayPanelQuestionAnsweredYesStepsAsideForThePanel) {
+  packageDirectory.header.offerDisplayPanel = 1;
+  testlib::DialogAnswerer answer("Confirm", "&Yes");
+  offerDisplayControlPanel();
+  ASSERT_TRUE(answer.seen());
+  EXPECT_TRUE(IsIconic(mainWindow_));
+}
+
+TEST_F(CompletionActions, ReadMeOpensFromTheSaverDirectoryOnlyWhenThePackageHasOne) {
+  testlib::ScratchDir saverDir("readme");
+  installPaths.saverDir = saverDir.path();
+  packageDirectory.records[5].setFileName("saver readme.txt");
+  testlib::writeFile(saverDir / "saver readme.txt", "Read me.");
+
+  packageDirectory.header.hasReadMe = 0;
+  openReadMe();
+  EXPECT_EQ(testlib::waitForWindow("saver readme.txt - Notepad", 0, 1500), nullptr);
+
+  packageDirectory.header.hasReadMe = 1;
+  openReadMe();
+  HWND editor = testlib::waitForWindow("saver readme.txt - Notepad");
+  ASSERT_NE(editor, nullptr);
+  DWORD editorProcess = 0;
+  GetWindowThreadProcessId(editor, &editorProcess);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, editorProcess);
+  PostMessageA(editor, WM_CLOSE, 0, 0);
+  // The editor must let go of the file before the scratch directory goes.
+  if (process) {
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+  }
+  installPaths.saverDir.clear();
+}
+
 TEST_F(CompletionActions, RestartQuestionAnsweredNoKeepsWindowsRunning) {
   InstallerState state;
   state.flashDialogDismissed = 1;  // the installer's dialog is no part of this case
@@ -110,8 +146,7 @@ TEST_F(CompletionActions, RestartQuestionComesAfterTheFlashInstallersDialogIsCon
 
 // The test program also runs as <name>-win98.exe with the Windows 98 version set for that name.
 TEST(Shutdown, Win9XOnlyForTheWindows9xPlatform) {
-  const bool runAsWin98 = testlib::programDir().empty() == false &&
-                          std::string(GetCommandLineA()).find("-win98.exe") != std::string::npos;
+  const bool runAsWin98 = std::string(GetCommandLineA()).find("-win98.exe") != std::string::npos;
   EXPECT_EQ(Win9X(), runAsWin98);
 }
 
