@@ -129,17 +129,32 @@ TEST_F(FlashFiles, RemovalReportsALockedFileAndStillTriesTheOther) {
 
 TEST_F(FlashFiles, RemovalWithoutControlFilesIsNoFailure) { EXPECT_FALSE(removeFlashOcxFiles()); }
 
-TEST(FlashInstaller, MissingInstallerChangesNoFlag) {
-  ScratchDir work("flashwork");
-  installPaths.workDir = work.path();
-  EXPECT_EQ(runFlashInstaller(), rcNoFlashInstaller);
-  InstallerState state;
-  state.flashUpdateKind = 2;
-  state.flashControlLocked = 1;
-  EXPECT_EQ(installFlashPlayer(state), rcNoFlashInstaller);
-  EXPECT_EQ(state.flashInstallerRun, 0);
-  EXPECT_EQ(state.restartNeeded, 0);
-  installPaths.workDir.clear();
+TEST(FlashInstaller, InstallerThatCannotStartChangesNoFlag) {
+  struct Case {
+    const char* name;
+    const char* content;  // nullptr: no installer file
+    bool expectShellReason;
+  } cases[] = {{"missing", nullptr, false}, {"not a program", "not a program", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir work("flashwork");
+    installPaths.workDir = work.path();
+    if (c.content) testlib::writeFile(work / "flashax.exe", c.content);
+    const ResultCode result = runFlashInstaller();
+    if (c.expectShellReason) {
+      EXPECT_GE(result, 1);  // the shell's own reason, passed on unchanged
+      EXPECT_LE(result, 32);
+    } else {
+      EXPECT_EQ(result, rcNoFlashInstaller);
+    }
+    InstallerState state;
+    state.flashUpdateKind = 2;
+    state.flashControlLocked = 1;
+    EXPECT_EQ(installFlashPlayer(state), result);
+    EXPECT_EQ(state.flashInstallerRun, 0);
+    EXPECT_EQ(state.restartNeeded, 0);
+    installPaths.workDir.clear();
+  }
 }
 
 // Every probe test starts with no control registered and nothing cached, and leaves it so.
