@@ -1,0 +1,16 @@
+// The tool's use of the DCL codec: compression with a check that the stub will get the original
+// back, and expansion for verify and extract. Without the codec in the build both report that
+// compression is not available instead of producing packages the stub cannot read.
+#pragma once
+#include "tools/saverpack/fileBytes.h"
+
+#include <string>
+
+bool compressionAvailable();
+
+// Smallest imploded form of data; fails when the codec is missing or its output does not expand
+// back to data. `what` names the input in the message.
+Problem compressBytes(const Bytes& data, const std::string& what, Bytes& packed);
+
+enum class ExpandStatus { ok, badData, unavailable };
+ExpandStatus expandBytes(const std::uint8_t* packed, std::size_t size, Bytes& out);
