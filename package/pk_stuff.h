@@ -49,4 +49,6 @@ class TCompressor {
   std::size_t inputLength_ = 0;
   std::size_t inputPosition_ = 0;
   HANDLE outputStream = INVALID_HANDLE_VALUE;
+  // The first failed write of an expansion: the library cannot be told, expandToFile reports it.
+  ResultCode writeError_ = 0;
 };

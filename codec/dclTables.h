@@ -1,0 +1,94 @@
+// The fixed code tables of the implode format, shared by the compressor and the decompressor.
+// Each entry is {bit count, code}; the code is in stream order: its bit 0 is sent first by the
+// LSB-first bit packer. The codes are the canonical codes for the bit lengths, complemented and sent
+// most significant bit first (a complete prefix code: every bit pattern decodes to some symbol).
+#pragma once
+#include <array>
+#include <cstdint>
+
+namespace dcl::tables {
+
+struct Code {
+  std::uint8_t bits;
+  std::uint16_t code;
+};
+
+// Match lengths: symbol i covers lengths base[i] .. base[i] + 2^extra[i] - 1.
+constexpr std::uint16_t lengthBase[16] = {2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 16, 24, 40, 72, 136, 264};
+constexpr std::uint8_t lengthExtra[16] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+constexpr Code lengthCode[16] = {{3, 0x05}, {2, 0x03}, {3, 0x01}, {3, 0x06}, {4, 0x0A}, {4, 0x02},
+                                 {4, 0x0C}, {5, 0x14}, {5, 0x04}, {5, 0x18}, {5, 0x08}, {6, 0x30},
+                                 {6, 0x10}, {6, 0x20}, {7, 0x40}, {7, 0x00}};
+constexpr unsigned endMarkerLength = 519;  // length 264 + 255: no distance follows
+constexpr unsigned maxMatchLength = 518;   // the longest length the format can carry
+
+// High part of a distance (the low 2 or dbits bits are sent raw after it).
+constexpr Code distanceCode[64] = {
+    {2, 0x03}, {4, 0x0D}, {4, 0x05}, {5, 0x19}, {5, 0x09}, {5, 0x11}, {5, 0x01}, {6, 0x3E},
+    {6, 0x1E}, {6, 0x2E}, {6, 0x0E}, {6, 0x36}, {6, 0x16}, {6, 0x26}, {6, 0x06}, {6, 0x3A},
+    {6, 0x1A}, {6, 0x2A}, {6, 0x0A}, {6, 0x32}, {6, 0x12}, {6, 0x22}, {7, 0x42}, {7, 0x02},
+    {7, 0x7C}, {7, 0x3C}, {7, 0x5C}, {7, 0x1C}, {7, 0x6C}, {7, 0x2C}, {7, 0x4C}, {7, 0x0C},
+    {7, 0x74}, {7, 0x34}, {7, 0x54}, {7, 0x14}, {7, 0x64}, {7, 0x24}, {7, 0x44}, {7, 0x04},
+    {7, 0x78}, {7, 0x38}, {7, 0x58}, {7, 0x18}, {7, 0x68}, {7, 0x28}, {7, 0x48}, {7, 0x08},
+    {8, 0xF0}, {8, 0x70}, {8, 0xB0}, {8, 0x30}, {8, 0xD0}, {8, 0x50}, {8, 0x90}, {8, 0x10},
+    {8, 0xE0}, {8, 0x60}, {8, 0xA0}, {8, 0x20}, {8, 0xC0}, {8, 0x40}, {8, 0x80}, {8, 0x00},
+};
+
+// Literals in ASCII mode, indexed by byte value.
+constexpr Code asciiCode[256] = {
+    {11, 0x0490}, {12, 0x0FE0}, {12, 0x07E0}, {12, 0x0BE0}, {12, 0x03E0}, {12, 0x0DE0}, {12, 0x05E0}, {12, 0x09E0},
+    {12, 0x01E0}, {8, 0x00B8}, {7, 0x0062}, {12, 0x0EE0}, {12, 0x06E0}, {7, 0x0022}, {12, 0x0AE0}, {12, 0x02E0},
+    {12, 0x0CE0}, {12, 0x04E0}, {12, 0x08E0}, {12, 0x00E0}, {12, 0x0F60}, {12, 0x0760}, {12, 0x0B60}, {12, 0x0360},
+    {12, 0x0D60}, {12, 0x0560}, {13, 0x1240}, {12, 0x0960}, {12, 0x0160}, {12, 0x0E60}, {12, 0x0660}, {12, 0x0A60},
+    {4, 0x000F}, {10, 0x0250}, {8, 0x0038}, {12, 0x0260}, {10, 0x0050}, {12, 0x0C60}, {10, 0x0390}, {8, 0x00D8},
+    {7, 0x0042}, {7, 0x0002}, {8, 0x0058}, {9, 0x01B0}, {7, 0x007C}, {6, 0x0029}, {7, 0x003C}, {8, 0x0098},
+    {7, 0x005C}, {6, 0x0009}, {7, 0x001C}, {7, 0x006C}, {7, 0x002C}, {7, 0x004C}, {8, 0x0018}, {7, 0x000C},
+    {7, 0x0074}, {8, 0x00E8}, {8, 0x0068}, {12, 0x0460}, {11, 0x0090}, {7, 0x0034}, {9, 0x00B0}, {11, 0x0710},
+    {12, 0x0860}, {6, 0x0031}, {7, 0x0054}, {6, 0x0011}, {6, 0x0021}, {5, 0x0017}, {7, 0x0014}, {8, 0x00A8},
+    {8, 0x0028}, {6, 0x0001}, {11, 0x0310}, {9, 0x0130}, {6, 0x003E}, {7, 0x0064}, {6, 0x001E}, {6, 0x002E},
+    {7, 0x0024}, {11, 0x0510}, {6, 0x000E}, {6, 0x0036}, {6, 0x0016}, {7, 0x0044}, {9, 0x0030}, {8, 0x00C8},
+    {9, 0x01D0}, {9, 0x00D0}, {11, 0x0110}, {8, 0x0048}, {11, 0x0610}, {9, 0x0150}, {12, 0x0060}, {8, 0x0088},
+    {12, 0x0FA0}, {5, 0x0007}, {6, 0x0026}, {6, 0x0006}, {6, 0x003A}, {5, 0x001B}, {6, 0x001A}, {6, 0x002A},
+    {6, 0x000A}, {5, 0x000B}, {11, 0x0210}, {7, 0x0004}, {5, 0x0013}, {6, 0x0032}, {5, 0x0003}, {5, 0x001D},
+    {6, 0x0012}, {10, 0x0190}, {5, 0x000D}, {5, 0x0015}, {5, 0x0005}, {5, 0x0019}, {8, 0x0008}, {7, 0x0078},
+    {8, 0x00F0}, {8, 0x0070}, {10, 0x0290}, {11, 0x0410}, {11, 0x0010}, {12, 0x07A0}, {12, 0x0BA0}, {12, 0x03A0},
+    {13, 0x0240}, {13, 0x1C40}, {13, 0x0C40}, {13, 0x1440}, {13, 0x0440}, {13, 0x1840}, {13, 0x0840}, {13, 0x1040},
+    {13, 0x0040}, {13, 0x1F80}, {13, 0x0F80}, {13, 0x1780}, {13, 0x0780}, {13, 0x1B80}, {13, 0x0B80}, {13, 0x1380},
+    {13, 0x0380}, {13, 0x1D80}, {13, 0x0D80}, {13, 0x1580}, {13, 0x0580}, {13, 0x1980}, {13, 0x0980}, {13, 0x1180},
+    {13, 0x0180}, {13, 0x1E80}, {13, 0x0E80}, {13, 0x1680}, {13, 0x0680}, {13, 0x1A80}, {13, 0x0A80}, {13, 0x1280},
+    {13, 0x0280}, {13, 0x1C80}, {13, 0x0C80}, {13, 0x1480}, {13, 0x0480}, {13, 0x1880}, {13, 0x0880}, {13, 0x1080},
+    {13, 0x0080}, {13, 0x1F00}, {13, 0x0F00}, {13, 0x1700}, {13, 0x0700}, {13, 0x1B00}, {13, 0x0B00}, {13, 0x1300},
+    {12, 0x0DA0}, {12, 0x05A0}, {12, 0x09A0}, {12, 0x01A0}, {12, 0x0EA0}, {12, 0x06A0}, {12, 0x0AA0}, {12, 0x02A0},
+    {12, 0x0CA0}, {12, 0x04A0}, {12, 0x08A0}, {12, 0x00A0}, {12, 0x0F20}, {12, 0x0720}, {12, 0x0B20}, {12, 0x0320},
+    {12, 0x0D20}, {12, 0x0520}, {12, 0x0920}, {12, 0x0120}, {12, 0x0E20}, {12, 0x0620}, {12, 0x0A20}, {12, 0x0220},
+    {12, 0x0C20}, {12, 0x0420}, {12, 0x0820}, {12, 0x0020}, {12, 0x0FC0}, {12, 0x07C0}, {12, 0x0BC0}, {12, 0x03C0},
+    {12, 0x0DC0}, {12, 0x05C0}, {12, 0x09C0}, {12, 0x01C0}, {12, 0x0EC0}, {12, 0x06C0}, {12, 0x0AC0}, {12, 0x02C0},
+    {12, 0x0CC0}, {12, 0x04C0}, {12, 0x08C0}, {12, 0x00C0}, {12, 0x0F40}, {12, 0x0740}, {12, 0x0B40}, {12, 0x0340},
+    {13, 0x0300}, {12, 0x0D40}, {13, 0x1D00}, {13, 0x0D00}, {13, 0x1500}, {12, 0x0540}, {13, 0x0500}, {13, 0x1900},
+    {13, 0x0900}, {12, 0x0940}, {13, 0x1100}, {13, 0x0100}, {13, 0x1E00}, {13, 0x0E00}, {12, 0x0140}, {13, 0x1600},
+    {13, 0x0600}, {13, 0x1A00}, {12, 0x0E40}, {12, 0x0640}, {12, 0x0A40}, {13, 0x0A00}, {13, 0x1200}, {13, 0x0200},
+    {13, 0x1C00}, {13, 0x0C00}, {13, 0x1400}, {13, 0x0400}, {13, 0x1800}, {13, 0x0800}, {13, 0x1000}, {13, 0x0000},
+};
+
+// Decoding tables: indexed by the next n stream bits (LSB-first), each entry holds the symbol and
+// its bit count, built at compile time from the code tables above.
+struct DecodeEntry {
+  std::uint8_t symbol;
+  std::uint8_t bits;
+};
+
+template <std::size_t Symbols, unsigned IndexBits>
+constexpr std::array<DecodeEntry, (1u << IndexBits)> decodeTable(const Code (&codes)[Symbols]) {
+  std::array<DecodeEntry, (1u << IndexBits)> table{};
+  for (std::size_t symbol = 0; symbol < Symbols; ++symbol) {
+    for (unsigned index = codes[symbol].code; index < (1u << IndexBits); index += 1u << codes[symbol].bits)
+      table[index] = {static_cast<std::uint8_t>(symbol), codes[symbol].bits};
+  }
+  return table;
+}
+
+constexpr unsigned lengthIndexBits = 7;
+constexpr unsigned distanceIndexBits = 8;
+constexpr unsigned asciiIndexBits = 13;
+
+}  // namespace dcl::tables
