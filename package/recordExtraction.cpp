@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int firstFlashRecord = 2;
+constexpr int flashInstallerRecord = 2;
 constexpr int introRecord = 3;
 constexpr int licenseRecord = 4;
 constexpr int readMeRecord = 5;
@@ -201,7 +201,7 @@ ResultCode extractRecord(FileStream& stream, int index, bool withProgress, Insta
   return outcome.code;
 }
 
-ResultCode loadFlashInstaller(InstallerUi& ui) { return loadRecord(firstFlashRecord, ui); }
+ResultCode loadFlashInstaller(InstallerUi& ui) { return loadRecord(flashInstallerRecord, ui); }
 
 ResultCode loadIntroMedia(InstallerUi& ui) {
   PackageRecord& record = packageDirectory.records[introRecord];

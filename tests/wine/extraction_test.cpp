@@ -1,6 +1,7 @@
 // Package copy, package directory and record extraction on real files under Wine: where records
 // land, which failures are reported and which stay quiet, busy destinations, short packages,
 // cancelling between records, and names or kinds that must never be written.
+#include "codec/dclBuffer.h"
 #include "common/texts.h"
 #include "package/packageFile.h"
 #include "package/recordExtraction.h"
@@ -181,6 +182,65 @@ TEST_F(Extraction, CancelDuringRecordSevenFinishesItAndStops) {
   EXPECT_EQ(readFile(saver("Test.scf")), "companion");
   EXPECT_FALSE(exists(work("Test.ssd")));
   EXPECT_FALSE(exists(saver("saver1.dll")));
+  EXPECT_FALSE(exists(saver("saver2.dll")));
+}
+
+// ---- Compressed records ----
+
+std::string implode(const std::string& text) {
+  auto packed = dcl::implodeBuffer(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
+                                   dcl::LiteralMode::binary, 1024);
+  return std::string(packed.begin(), packed.end());
+}
+
+TEST_F(Extraction, CompressedRecordsAreExpandedAndCheckedAgainstTheirSize) {
+  const std::string content(5000, 'e');
+  struct Case {
+    int index;
+    const char* name;
+    std::int32_t kind;
+    std::int32_t sizeDelta;  // stated size minus the real one
+    bool library;
+    ResultCode expected;
+    bool reported;  // only ".dll" destinations report their own failures
+  } cases[] = {
+      {6, "Test.scr", rkSystemDir, 0, true, 0, false},
+      {9, "saver1.dll", rkCompanion, 0, true, 0, false},
+      {9, "saver1.dll", rkCompanion, 1, true, rcSizeMismatch, true},
+      {6, "Test.scr", rkSystemDir, 1, true, rcSizeMismatch, false},
+      {9, "saver1.dll", rkCompanion, -1, true, rcSizeMismatch, true},
+      {9, "saver1.dll", rkCompanion, 0, false, rcNoExpander, true},
+      {6, "Test.scr", rkSystemDir, 0, false, rcNoExpander, false},
+  };
+  for (const Case& c : cases) {
+    ScratchInstall fresh;
+    if (c.library) {
+      ASSERT_TRUE(CopyFileA((testlib::programDir() + "impborl.dll").c_str(), work("impborl.dll").c_str(), FALSE));
+    }
+    package = PackageBuilder();
+    package.saverRecords().record(c.index, c.name, c.kind, implode(content), true,
+                                  static_cast<std::int32_t>(content.size()) + c.sizeDelta);
+    const std::string destination = (c.kind == rkSystemDir ? installPaths.systemDir : installPaths.saverDir) + c.name;
+    DialogLog log;
+    EXPECT_EQ(runLoop(false), c.expected) << c.name << " " << c.sizeDelta;
+    const auto& dialogs = log.dialogs();
+    ASSERT_EQ(dialogs.size(), c.reported ? 1u : 0u) << c.name << " " << c.sizeDelta;
+    if (c.reported) {
+      EXPECT_EQ(dialogs[0].text, generalText(destination));
+    }
+    // A file of the wrong size is deleted; a good one holds the expanded bytes.
+    EXPECT_EQ(readFile(destination), c.expected == 0 ? content : "") << c.name << " " << c.sizeDelta;
+    EXPECT_EQ(exists(saver("saver2.dll")), c.expected == 0);
+  }
+}
+
+TEST_F(Extraction, CompressedRecordPastEndOfPackageIsShortWithoutExpanding) {
+  ASSERT_TRUE(CopyFileA((testlib::programDir() + "impborl.dll").c_str(), work("impborl.dll").c_str(), FALSE));
+  package.saverRecords().record(10, "saver2.dll", rkCompanion, implode("data"), true, 4);
+  package.directory().records[10].lastByte = 0x7ffffff0;
+  DialogLog log;
+  EXPECT_EQ(runLoop(false), rcShortRead);
+  EXPECT_EQ(log.dialogs().size(), 1u);
   EXPECT_FALSE(exists(saver("saver2.dll")));
 }
 

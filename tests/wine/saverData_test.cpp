@@ -1,6 +1,7 @@
 // The saver data file on real files under Wine: the settings block, entries installed into
 // saverDir (subdirectories, movie copies, short data), the module's open/close state, "saver.dat",
 // and the data files whose counts or names must be refused.
+#include "codec/dclBuffer.h"
 #include "common/reportError.h"
 #include "package/saverDataFile.h"
 #include "tests/harness/testlib.h"
@@ -151,6 +152,36 @@ TEST_F(SaverData, StoredEntryPastEndOfFileFailsAndLeavesNoHalfFile) {
   EXPECT_EQ(readFile(saver("first.txt")), "complete");
   EXPECT_FALSE(exists(saver("cut.txt")));
   EXPECT_EQ(ui.steps, 0);
+}
+
+TEST_F(SaverData, CompressedEntriesAreExpandedAndCheckedAgainstTheirSize) {
+  const std::string content(3000, 'c');
+  auto packed = dcl::implodeBuffer(reinterpret_cast<const std::uint8_t*>(content.data()), content.size(),
+                                   dcl::LiteralMode::binary, 2048);
+  struct Case {
+    std::int32_t sizeDelta;  // stated size minus the real one
+    bool library;
+    ResultCode expected;
+  };
+  for (Case c : {Case{0, true, 0}, Case{1, true, rcSizeMismatch}, Case{0, false, rcNoExpander}}) {
+    closeSaverDataFile();
+    ScratchInstall fresh;
+    if (c.library) {
+      ASSERT_TRUE(CopyFileA((testlib::programDir() + "impborl.dll").c_str(),
+                            (installPaths.workDir + "impborl.dll").c_str(), FALSE));
+    }
+    file = DataFileBuilder();
+    file.entry("sub\\packed.bin", std::string(packed.begin(), packed.end()));
+    file.lastHeader().size = static_cast<std::int32_t>(content.size()) + c.sizeDelta;
+    file.lastHeader().packedSize = static_cast<std::int32_t>(packed.size());
+    file.lastHeader().compressed = 1;
+    file.entry("after.txt", "after").write();
+    DialogLog log;
+    EXPECT_EQ(installSaverEntries(state, ui), c.expected) << c.sizeDelta;
+    EXPECT_TRUE(log.dialogs().empty());
+    EXPECT_EQ(readFile(saver("sub\\packed.bin")), c.expected == 0 ? content : "");
+    EXPECT_EQ(exists(saver("after.txt")), c.expected == 0);
+  }
 }
 
 TEST_F(SaverData, SecondOpenIsRefusedWithMessageButSucceeds) {
