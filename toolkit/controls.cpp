@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -81,15 +79,18 @@ HWND createTextBox(HWND parent, int left, int top, int width, int height) {
 }
 
 bool loadTextFile(HWND textBox, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream content;
-  content << in.rdbuf();
-  setText(textBox, content.str());
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string content;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
+  CloseHandle(file);
+  setText(textBox, content);
   return true;
 }
 
-void setBounds(HWND control, int left, int top, int width, int height) {
+void moveControl(HWND control, int left, int top, int width, int height) {
   SetWindowPos(control, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
