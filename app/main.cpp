@@ -6,6 +6,8 @@
 
 #include <ole2.h>
 
+#include <cstdlib>
+
 namespace {
 
 std::string programFileName() {
@@ -39,3 +41,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   OleUninitialize();
   return exitCode;
 }
+
+// The library's default terminate handler prints the exception's demangled type name, which links
+// the whole demangler into the stub; a failure that reaches terminate ends the program anyway.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
