@@ -18,6 +18,7 @@
 #include "toolkit/application.h"
 #include "toolkit/controls.h"
 #include "toolkit/messageDialog.h"
+#include "toolkit/picture.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -83,7 +84,7 @@ TInstallerForm::TInstallerForm() : Form("TInstallerForm", -3000, -3000, 344, 336
   setSize(352, 370);
   HWND window = handle();
   contentPanel = createPanel(window, 0, contentTop, 352, contentHeight, true);
-  bmpPanel = createPanel(contentPanel, 1, 1, 350, 150, false);
+  bmpPanel = createPicture(contentPanel, 1, 1, 350, 150);
   buttonPanel = createPanel(window, -8, 279, 350, buttonPanelHeight, false);
   labCopying = createLabel(buttonPanel, 2, 3, 360, 13, "", false);
   setVisible(labCopying, false);
@@ -151,11 +152,7 @@ void TInstallerForm::prepareInstallation() {
     if (startupResult == 0 && !silent) {
       setFormTitle(installPaths.saverName);
       application.setTitle(caption());
-      prepareLicense();
-      if (state.useLicense) startupResult = loadLicense(*this);
-      if (startupResult == 0 && state.useLicense) {
-        loadTextFile(licenseScrollBox, installPaths.workDir + packageDirectory.records[4].fileName());
-      }
+      startupResult = prepareLicense();
     }
     // The header's byte, not the state: the intro is extracted in silent mode too.
     if (startupResult == 0 && header.presentation != presentationNone) startupResult = loadIntroMedia(*this);
@@ -226,18 +223,23 @@ ResultCode TInstallerForm::prepareFlashPlayer() {
   return 0;
 }
 
-void TInstallerForm::prepareLicense() {
+ResultCode TInstallerForm::prepareLicense() {
+  ResultCode result = 0;
   state.useLicense = packageDirectory.header.hasLicense;
   if (state.useLicense) {
-    setVisible(licenseScrollBox, true);
-    setBorder(Border::sizeable);
-    setMinimumSize(359, 340);
-    RECT box = boundsInParent(licenseScrollBox);
-    moveControl(licenseScrollBox, box.left, box.top, box.right - box.left, licenseMinHeight);
-    RECT install = boundsInParent(installBtn);
-    moveControl(installBtn, install.left, install.top, 115, install.bottom - install.top);
-    setText(installBtn, loadText(IDS_BUTTON_ACCEPT_AND_INSTALL));
-    setVisible(cancelBtn, true);
+    result = loadLicense(*this);
+    if (result == 0) {
+      loadTextFile(licenseScrollBox, installPaths.workDir + packageDirectory.records[4].fileName());
+      setVisible(licenseScrollBox, true);
+      setBorder(Border::sizeable);
+      setMinimumSize(359, 340);
+      RECT box = boundsInParent(licenseScrollBox);
+      moveControl(licenseScrollBox, box.left, box.top, box.right - box.left, licenseMinHeight);
+      RECT install = boundsInParent(installBtn);
+      moveControl(installBtn, install.left, install.top, 115, install.bottom - install.top);
+      setText(installBtn, loadText(IDS_BUTTON_ACCEPT_AND_INSTALL));
+      setVisible(cancelBtn, true);
+    }
   } else {
     RECT install = boundsInParent(installBtn);
     moveControl(installBtn, install.left, install.top, 80, install.bottom - install.top);
@@ -245,16 +247,22 @@ void TInstallerForm::prepareLicense() {
     setVisible(licenseScrollBox, false);
     setBorder(Border::single);
   }
+  // Also after a failed license extraction, before start-up ends with its message.
   RECT cancel = boundsInParent(cancelBtn);
   RECT install = boundsInParent(installBtn);
   int installWidth = install.right - install.left;
   moveControl(installBtn, cancel.left - installWidth - 6, install.top, installWidth, install.bottom - install.top);
   setText(cancelBtn, loadText(IDS_BUTTON_CANCEL));
   setText(doneBtn, loadText(IDS_BUTTON_CLOSE));
+  return result;
 }
 
 ResultCode TInstallerForm::showIntroMedia(bool& fallbackInstallDone) {
   switch (state.presentation) {
+    case presentationBitmap:
+    case presentationJpeg:
+      showIntroPicture();
+      return 0;
     case presentationMovie:
     case presentationMovieAlt: {
       // The movie panel is not part of this program yet: a movie package installs unattended,
@@ -267,6 +275,15 @@ ResultCode TInstallerForm::showIntroMedia(bool& fallbackInstallDone) {
     default:
       return 0;
   }
+}
+
+void TInstallerForm::showIntroPicture() {
+  // A picture that cannot be loaded is no failure: the intro area stays empty.
+  if (!loadPicture(bmpPanel, installPaths.workDir + packageDirectory.records[3].fileName())) {
+    showErrorMessage(loadText(IDS_CORRUPT_FILE));
+  }
+  setVisible(bmpPanel, true);
+  BringWindowToTop(bmpPanel);
 }
 
 // ---- Window -----------------------------------------------------------------------------------

@@ -46,7 +46,8 @@ class TInstallerForm : public Form, public InstallerUi {
   void FormCreate();
   void prepareInstallation();
   ResultCode prepareFlashPlayer();
-  void prepareLicense();
+  ResultCode prepareLicense();
+  void showIntroPicture();
   ResultCode showIntroMedia(bool& fallbackInstallDone);
   ResultCode runInstallSteps(ResultCode& activationResult);
   void closeAndTerminate();

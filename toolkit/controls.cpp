@@ -86,7 +86,13 @@ bool loadTextFile(HWND textBox, const std::string& path) {
   DWORD got = 0;
   while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
   CloseHandle(file);
-  setText(textBox, content);
+  // The edit control breaks lines only at CR LF; text files from elsewhere often end lines in LF.
+  std::string lines;
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    if (content[i] == '\n' && (i == 0 || content[i - 1] != '\r')) lines += '\r';
+    lines += content[i];
+  }
+  setText(textBox, lines);
   return true;
 }
 
