@@ -17,3 +17,8 @@ bool btnExitWindowsClick();
 bool Win9X();
 bool WinExit(UINT flags);
 bool SetPrivilege(const std::string& name, bool enable);
+
+// The call that ends the Windows session, ExitWindowsEx unless a test replaces it so that it never
+// restarts the machine it runs on.
+using ExitWindowsFunction = BOOL(WINAPI*)(UINT flags, DWORD reason);
+extern ExitWindowsFunction exitWindowsCall;

@@ -30,6 +30,9 @@ constexpr ResultCode rcCancelled = -454;         // the user declined to overwri
 constexpr ResultCode rcPackageCopyFailed = -523; // message code only: the installer file cannot be copied
 constexpr ResultCode rcNoRecordName = -531;      // a required package record is empty
 constexpr ResultCode rcEntryCopyFailed = -532;   // a movie copy (entry kind 3) failed
+constexpr ResultCode rcUnsafeFileName = -533;    // a record or entry name would leave its destination directory
+constexpr ResultCode rcNoDestination = -534;     // a record kind that names no destination directory
+constexpr ResultCode rcBadEntryCount = -535;     // the data file's entry count is negative or above 1009
 constexpr ResultCode rcUninstallWrite = -2201;   // the uninstall entry could be written under neither root
 constexpr ResultCode rcUninstallDelete = -2202;  // the uninstall entry could be deleted under neither root
 

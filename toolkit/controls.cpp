@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -81,15 +79,24 @@ HWND createTextBox(HWND parent, int left, int top, int width, int height) {
 }
 
 bool loadTextFile(HWND textBox, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream content;
-  content << in.rdbuf();
-  setText(textBox, content.str());
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string content;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
+  CloseHandle(file);
+  // The edit control breaks lines only at CR LF; text files from elsewhere often end lines in LF.
+  std::string lines;
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    if (content[i] == '\n' && (i == 0 || content[i - 1] != '\r')) lines += '\r';
+    lines += content[i];
+  }
+  setText(textBox, lines);
   return true;
 }
 
-void setBounds(HWND control, int left, int top, int width, int height) {
+void moveControl(HWND control, int left, int top, int width, int height) {
   SetWindowPos(control, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

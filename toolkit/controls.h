@@ -17,7 +17,7 @@ HWND createTextBox(HWND parent, int left, int top, int width, int height);  // r
 // Loads a text file into a text box; false when the file cannot be read.
 bool loadTextFile(HWND textBox, const std::string& path);
 
-void setBounds(HWND control, int left, int top, int width, int height);
+void moveControl(HWND control, int left, int top, int width, int height);
 RECT boundsInParent(HWND control);
 void setText(HWND control, const std::string& text);
 std::string text(HWND control);
