@@ -228,6 +228,17 @@ TEST_F(Saverpack, BuildIsRepeatableAndOverridesReplaceManifestKeys) {
   EXPECT_EQ(directory.records[5].firstByte, directory.records[6].firstByte);
 }
 
+TEST_F(Saverpack, ManifestWithUtf8MarkAndCrLfLinesReadsAlike) {
+  Bytes plain = buildWorked();
+  std::string manifest = readText(dir / "saver.ini");
+  std::string windows = "\xEF\xBB\xBF";
+  for (char c : manifest) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  writeBytes(dir / "saver.ini", Bytes(windows.begin(), windows.end()));
+  ToolRun run = saverpack("build saver.ini -o windows.exe");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(readBytes(dir / "windows.exe"), plain);
+}
+
 // A built installer, then one structural change; verify must name the fault and exit 1.
 TEST_F(Saverpack, VerifyReportsEachDamage) {
   const Bytes good = buildWorked();

@@ -75,6 +75,7 @@ Problem parseManifestFile(const fs::path& manifest, RawManifest& raw) {
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     std::string origin = manifest.string() + ":" + std::to_string(number);
+    if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // editors' UTF-8 mark
     std::string text = trim(line);
     if (text.empty() || text[0] == ';' || text[0] == '#') continue;
     if (text.front() == '[') {
