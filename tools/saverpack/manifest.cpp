@@ -132,7 +132,7 @@ Problem parseNumber(const Value& value, long minimum, long maximum, long& number
   const std::string& text = value.text;
   std::size_t used = 0;
   try {
-    number = std::stol(text, &used, 0);
+    number = std::stol(text, &used, 10);
   } catch (...) {
     used = 0;
   }
