@@ -158,7 +158,13 @@ Problem parsePresentation(const Value& value, std::uint8_t& presentation) {
   return {};
 }
 
-fs::path resolve(const Value& value) {
+// "<stub>/name" names a file beside the stub: the build outputs of one build directory travel
+// together, so a manifest can take them all from wherever --set stub= points.
+const char stubPrefix[] = "<stub>/";
+
+fs::path resolve(const Value& value, const fs::path& stubDirectory = fs::path()) {
+  if (!stubDirectory.empty() && value.text.compare(0, sizeof stubPrefix - 1, stubPrefix) == 0)
+    return stubDirectory / value.text.substr(sizeof stubPrefix - 1);
   fs::path path(value.text);
   return path.is_absolute() ? path : value.base / path;
 }
@@ -256,7 +262,8 @@ Problem loadManifest(const fs::path& manifest, const std::vector<std::string>& o
     if (Problem problem = parseFlag(*value("offer-display-panel"), plan.offerDisplayPanel)) return problem;
   if (!value("stub")) return missing("the installer stub ('stub')");
   plan.stub = resolve(*value("stub"));
-  plan.library = value("library") ? resolve(*value("library")) : plan.stub.parent_path() / "impborl.dll";
+  const fs::path stubDirectory = plan.stub.parent_path();
+  plan.library = value("library") ? resolve(*value("library"), stubDirectory) : stubDirectory / "impborl.dll";
 
   Compression defaultCompression = Compression::automatic;
   if (value("compression"))
@@ -270,7 +277,7 @@ Problem loadManifest(const fs::path& manifest, const std::vector<std::string>& o
     const Value* path = value(recordKeys[i]);
     const Value* mode = value((std::string(recordKeys[i]) + ".compression").c_str());
     if (!path) continue;
-    SourceFile file{resolve(*path), defaultCompression};
+    SourceFile file{resolve(*path, stubDirectory), defaultCompression};
     if (mode)
       if (Problem problem = parseCompression(*mode, file.compression)) return problem;
     *targets[i] = file;
