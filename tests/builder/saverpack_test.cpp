@@ -228,6 +228,27 @@ TEST_F(Saverpack, BuildIsRepeatableAndOverridesReplaceManifestKeys) {
   EXPECT_EQ(directory.records[5].firstByte, directory.records[6].firstByte);
 }
 
+TEST_F(Saverpack, ManifestWithUtf8MarkAndCrLfLinesReadsAlike) {
+  Bytes plain = buildWorked();
+  std::string manifest = readText(dir / "saver.ini");
+  std::string windows = "\xEF\xBB\xBF";
+  for (char c : manifest) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  writeBytes(dir / "saver.ini", Bytes(windows.begin(), windows.end()));
+  ToolRun run = saverpack("build saver.ini -o windows.exe");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(readBytes(dir / "windows.exe"), plain);
+}
+
+TEST_F(Saverpack, StubPrefixTakesFilesFromBesideTheStub) {
+  Bytes plain = buildWorked();
+  fs::create_directories(dir / "bin");
+  for (const char* name : {"stub.exe", "impborl.dll", "engine.scr", "saver1.dll"}) fs::rename(dir / name, dir / "bin" / name);
+  writeManifest({{"engine", "<stub>/engine.scr"}, {"saver1", "<stub>/saver1.dll"}, {"library", ""}});
+  ToolRun run = saverpack("build saver.ini -o moved.exe --set stub=bin/stub.exe");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(readBytes(dir / "moved.exe"), plain);
+}
+
 // A built installer, then one structural change; verify must name the fault and exit 1.
 TEST_F(Saverpack, VerifyReportsEachDamage) {
   const Bytes good = buildWorked();

@@ -228,9 +228,13 @@ fs::path relativePath(const std::string& name) {
 Problem loadInstaller(const fs::path& path, InstallerImage& image) {
   image.path = path.string();
   if (Problem problem = readWholeFile(path, image.bytes)) return problem;
+  readDirectory(image);
+  return {};
+}
+
+void readDirectory(InstallerImage& image) {
   image.hasDirectory = image.bytes.size() >= firstPayloadByte;
   if (image.hasDirectory) image.directory = parsePackageDirectory(image.bytes.data() + payloadOffset);
-  return {};
 }
 
 Problem listInstaller(const InstallerImage& image, std::ostream& out) {
