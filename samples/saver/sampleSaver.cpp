@@ -185,7 +185,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   state.mode = parseCommandLine(commandLine, parent);
   if (state.mode == Mode::none) return 0;
   if (state.mode == Mode::configure) {
-    MessageBoxA(parent, noSettingsText, saverTitle, MB_OK | MB_ICONINFORMATION);
+    // A stale or made-up owner handle would make the box fail to appear at all.
+    MessageBoxA(IsWindow(parent) ? parent : nullptr, noSettingsText, saverTitle, MB_OK | MB_ICONINFORMATION);
     return 0;
   }
   WNDCLASSA windowClassInfo{};

@@ -1,16 +1,12 @@
 // The tool's use of the DCL codec: compression with a check that the stub will get the original
-// back, and expansion for verify and extract. Without the codec in the build both report that
-// compression is not available instead of producing packages the stub cannot read.
+// back, and expansion for verify and extract.
 #pragma once
 #include "tools/saverpack/fileBytes.h"
 
 #include <string>
 
-bool compressionAvailable();
-
-// Smallest imploded form of data; fails when the codec is missing or its output does not expand
-// back to data. `what` names the input in the message.
+// Smallest imploded form of data; fails when the codec's output does not expand back to data. `what` names the input in the message.
 Problem compressBytes(const Bytes& data, const std::string& what, Bytes& packed);
 
-enum class ExpandStatus { ok, badData, unavailable };
+enum class ExpandStatus { ok, badData };
 ExpandStatus expandBytes(const std::uint8_t* packed, std::size_t size, Bytes& out);

@@ -28,7 +28,7 @@ const char usageText[] =
     "extract  writes every record, expanded, and the data file's entries (under entries/).\n"
     "\n"
     "exit codes: 0 ok, 1 verify found faults, 2 usage error, 3 input error,\n"
-    "            4 output cannot be written, 5 compression failed or not available\n";
+    "            4 output cannot be written, 5 compression failed\n";
 
 int fail(const Problem& problem) {
   std::cerr << "saverpack: " << problem.message << "\n";

@@ -75,6 +75,7 @@ Problem parseManifestFile(const fs::path& manifest, RawManifest& raw) {
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     std::string origin = manifest.string() + ":" + std::to_string(number);
+    if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // editors' UTF-8 mark
     std::string text = trim(line);
     if (text.empty() || text[0] == ';' || text[0] == '#') continue;
     if (text.front() == '[') {
@@ -131,7 +132,7 @@ Problem parseNumber(const Value& value, long minimum, long maximum, long& number
   const std::string& text = value.text;
   std::size_t used = 0;
   try {
-    number = std::stol(text, &used, 0);
+    number = std::stol(text, &used, 10);
   } catch (...) {
     used = 0;
   }
@@ -157,7 +158,13 @@ Problem parsePresentation(const Value& value, std::uint8_t& presentation) {
   return {};
 }
 
-fs::path resolve(const Value& value) {
+// "<stub>/name" names a file beside the stub: the build outputs of one build directory travel
+// together, so a manifest can take them all from wherever --set stub= points.
+const char stubPrefix[] = "<stub>/";
+
+fs::path resolve(const Value& value, const fs::path& stubDirectory = fs::path()) {
+  if (!stubDirectory.empty() && value.text.compare(0, sizeof stubPrefix - 1, stubPrefix) == 0)
+    return stubDirectory / value.text.substr(sizeof stubPrefix - 1);
   fs::path path(value.text);
   return path.is_absolute() ? path : value.base / path;
 }
@@ -255,7 +262,8 @@ Problem loadManifest(const fs::path& manifest, const std::vector<std::string>& o
     if (Problem problem = parseFlag(*value("offer-display-panel"), plan.offerDisplayPanel)) return problem;
   if (!value("stub")) return missing("the installer stub ('stub')");
   plan.stub = resolve(*value("stub"));
-  plan.library = value("library") ? resolve(*value("library")) : plan.stub.parent_path() / "impborl.dll";
+  const fs::path stubDirectory = plan.stub.parent_path();
+  plan.library = value("library") ? resolve(*value("library"), stubDirectory) : stubDirectory / "impborl.dll";
 
   Compression defaultCompression = Compression::automatic;
   if (value("compression"))
@@ -269,7 +277,7 @@ Problem loadManifest(const fs::path& manifest, const std::vector<std::string>& o
     const Value* path = value(recordKeys[i]);
     const Value* mode = value((std::string(recordKeys[i]) + ".compression").c_str());
     if (!path) continue;
-    SourceFile file{resolve(*path), defaultCompression};
+    SourceFile file{resolve(*path, stubDirectory), defaultCompression};
     if (mode)
       if (Problem problem = parseCompression(*mode, file.compression)) return problem;
     *targets[i] = file;

@@ -70,8 +70,6 @@ Problem recordContent(const InstallerImage& image, int index, Bytes& content) {
   switch (expandBytes(begin, length, content)) {
     case ExpandStatus::ok:
       break;
-    case ExpandStatus::unavailable:
-      return {exitCompressionError, label(record, index) + ": compression not available"};
     case ExpandStatus::badData:
       return inputError(label(record, index), "the compressed data is damaged");
   }
@@ -122,8 +120,6 @@ Problem readEntries(const Bytes& file, const std::string& where, std::vector<Ent
       switch (expandBytes(file.data() + at, std::size_t(stored), view.content)) {
         case ExpandStatus::ok:
           break;
-        case ExpandStatus::unavailable:
-          return {exitCompressionError, what + ": compression not available"};
         case ExpandStatus::badData:
           return inputError(what, "the compressed data is damaged");
       }
@@ -232,9 +228,13 @@ fs::path relativePath(const std::string& name) {
 Problem loadInstaller(const fs::path& path, InstallerImage& image) {
   image.path = path.string();
   if (Problem problem = readWholeFile(path, image.bytes)) return problem;
+  readDirectory(image);
+  return {};
+}
+
+void readDirectory(InstallerImage& image) {
   image.hasDirectory = image.bytes.size() >= firstPayloadByte;
   if (image.hasDirectory) image.directory = parsePackageDirectory(image.bytes.data() + payloadOffset);
-  return {};
 }
 
 Problem listInstaller(const InstallerImage& image, std::ostream& out) {

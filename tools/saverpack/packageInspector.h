@@ -16,6 +16,8 @@ struct InstallerImage {
 };
 
 Problem loadInstaller(const std::filesystem::path& path, InstallerImage& image);
+// Fills the directory from image.bytes, which hold the whole installer file.
+void readDirectory(InstallerImage& image);
 
 // Header, the 11 records and, when record 8 can be read, the data file's entries.
 Problem listInstaller(const InstallerImage& image, std::ostream& out);

@@ -10,7 +10,7 @@ enum ExitCode : int {
   exitUsage = 2,             // bad command line
   exitInputError = 3,        // a manifest, an input file or an installer cannot be used
   exitOutputError = 4,       // the output file or directory cannot be written
-  exitCompressionError = 5,  // the codec is missing or did not reproduce the data
+  exitCompressionError = 5,  // the codec did not reproduce the data
 };
 
 struct Problem {
