@@ -178,16 +178,12 @@ void TInstallerForm::prepareInstallation() {
     // the command line was read.
     if (silentRequested()) application.setExitCode(startupResult);
     closeAndTerminate();
-  } else if (fallbackInstallDone) {
+  } else if (fallbackInstallDone || silent) {
+    // The silent ending opens the control panel without a question, whatever the install's result.
     if (state.restartNeeded) {
       offerRestart(state, [this] { close(); });
-    } else {
+    } else if (fallbackInstallDone) {
       offerDisplayControlPanel();
-    }
-    closeAndTerminate();
-  } else if (silent) {
-    if (state.restartNeeded) {
-      offerRestart(state, [this] { close(); });
     } else {
       openDisplayControlPanel();
     }

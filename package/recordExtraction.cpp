@@ -52,15 +52,6 @@ struct Outcome {
 
 Outcome ioOutcome(ResultCode code) { return {code, code != 0}; }
 
-// Size of the file at path as a directory entry of any attributes, or -1 when there is none.
-std::int64_t directoryEntrySize(const std::string& path) {
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA(path.c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return -1;
-  FindClose(search);
-  return (static_cast<std::int64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-}
-
 // Reads the packed bytes (stream stands at firstByte) and expands them into destination. The
 // buffer never exceeds what the package copy still holds, so a damaged length cannot ask for
 // gigabytes.

@@ -59,15 +59,6 @@ ResultCode readEntryTable(std::int32_t count) {
   return 0;
 }
 
-// Size of the file at path as a directory entry of any attributes, or -1 when there is none.
-std::int64_t directoryEntrySize(const std::string& path) {
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA(path.c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return -1;
-  FindClose(search);
-  return (static_cast<std::int64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-}
-
 // The packed data (the file stands right behind the header) expanded into target. A packed size
 // beyond the data file's own size cannot be real and gets no buffer.
 ResultCode expandEntry(const EntryHeader& header, const std::string& target, bool& created) {

@@ -5,6 +5,7 @@
 #include "common/constants_shared.h"
 #include "common/dataStructures_shared.h"
 
+#include <cstdint>
 #include <string>
 
 // Process-wide paths, set at start-up in three steps and never changed afterwards.
@@ -41,6 +42,8 @@ std::string withTrailingBackslash(const std::string& path);
 std::string directoryPart(const std::string& path);
 
 bool fileExists(const std::string& path);       // a file, not a directory
+// Size of the entry at path, found with any attributes (a directory too), or -1 when there is none.
+std::int64_t directoryEntrySize(const std::string& path);
 bool directoryExists(const std::string& path);  // a directory
 
 // 0 when the file is gone (or was never there, or is a directory); -32 when it cannot be deleted
