@@ -28,6 +28,11 @@ const std::string restartQuestion =
     "The installation was successful. You must restart your computer before the new settings will take "
     "effect.\r\n\r\nDo you want to restart your computer now?";
 const std::string installedTrace = "args=/Q install=ok dialog=none\r\n";
+const std::string installerCaption = "Install: Sample Saver";
+const std::string displayPanelQuestion =
+    "The installation of the screen saver was successful.\r\n\r\nWould you like to open the screen saver control "
+    "panel?";
+const std::string overwriteQuestion = "Sample Saver screen saver already exists. Overwrite?";
 
 std::string withBackslash(std::string dir) { return dir.empty() || dir.back() == '\\' ? dir : dir + '\\'; }
 
@@ -174,7 +179,8 @@ bool closeProgramWindow(const std::string& caption, DWORD timeoutMs, const std::
 
 // Answers the dialogs of the programs this test starts while the object lives: each window
 // captioned like one of the installer's dialogs, in another process, is recorded and its named
-// button pressed. Error and information reports are acknowledged; questions are declined.
+// button pressed. Error and information reports are acknowledged; questions are declined (No, or
+// Cancel where there is no No).
 class ChildDialogs {
  public:
   struct Dialog {
@@ -199,10 +205,12 @@ class ChildDialogs {
  private:
   struct Answer {
     const char* caption;
-    const char* button;
+    std::vector<std::string> buttons;  // the first one the dialog has is pressed
   };
-  static constexpr Answer answers[] = {
-      {"Error", "&Abort"}, {"Information", "&Abort"}, {"Confirm", "Cancel"}, {"Installation Successful.", "&No"}};
+  inline static const Answer answers[] = {{"Error", {"&Abort"}},
+                                          {"Information", {"&Abort"}},
+                                          {"Confirm", {"&No", "Cancel"}},
+                                          {"Installation Successful.", {"&No"}}};
 
   static bool isButton(const std::string& text) {
     for (const char* button : {"&Abort", "&Yes", "&No", "OK", "Cancel"}) {
@@ -223,7 +231,9 @@ class ChildDialogs {
           if (seen.text.empty() && !text.empty() && !isButton(text)) seen.text = text;
         }
         log->dialogs_.push_back(seen);
-        testlib::pressButton(dialog, answer.button);
+        for (const std::string& button : answer.buttons) {
+          if (testlib::pressButton(dialog, button)) break;
+        }
         for (int i = 0; i < 500 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(10);
       }
     }
@@ -250,26 +260,56 @@ std::vector<std::string> captions(const Outcome& outcome) {
   return result;
 }
 
-// Runs one installer with a TEMP of its own and waits for it; flashRuns is how many runs of the
-// Flash Player installer to wait for (each writes its trace line as it ends).
-Outcome runInstaller(const std::string& package, const std::string& arguments, int flashRuns = 0,
-                     const std::vector<std::string>& environment = {}) {
+// Runs a function on a thread of its own until the object goes.
+class Worker {
+ public:
+  explicit Worker(std::function<void()> work) : work_(std::move(work)) {
+    if (work_) thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+  }
+  ~Worker() {
+    if (!thread_) return;
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+  }
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+
+ private:
+  static DWORD WINAPI run(void* self) {
+    static_cast<Worker*>(self)->work_();
+    return 0;
+  }
+  std::function<void()> work_;
+  HANDLE thread_ = nullptr;
+};
+
+struct RunOptions {
+  int flashRuns = 0;  // runs of the Flash Player installer to wait for (each writes its trace line as it ends)
+  std::vector<std::string> environment;  // on top of TEMP and the stand-in's variables
+  std::function<void()> user;            // acts on the installer's window while it runs; must time out itself
+};
+
+// Runs one installer with a TEMP of its own and waits for it.
+Outcome runInstaller(const std::string& package, const std::string& arguments, const RunOptions& options = {}) {
   ScratchDir temp("e2etemp");
   const std::string tempDir = temp.path().substr(0, temp.path().size() - 1);
   const std::string trace = temp / "flash-trace.txt";
   std::vector<std::string> variables = {"TEMP=" + tempDir, "TMP=" + tempDir,
                                         "SAVER_FLASH_STANDIN=" + standIn("7.0.19.0"), "SAVER_FLASH_TRACE=" + trace};
-  variables.insert(variables.end(), environment.begin(), environment.end());
+  variables.insert(variables.end(), options.environment.begin(), options.environment.end());
 
   Outcome outcome;
   ChildDialogs dialogs;
-  outcome.exitCode = testlib::runProcess("\"" + package + "\"" + arguments, variables, 60000);
+  {
+    Worker user(options.user);
+    outcome.exitCode = testlib::runProcess("\"" + package + "\"" + arguments, variables, 60000);
+  }
   outcome.dialogs = dialogs.stop();
   for (int i = 0; i < 200; ++i) {
     outcome.flashTrace = testlib::readFile(trace);
     int lines = 0;
     for (char c : outcome.flashTrace) lines += c == '\n';
-    if (lines >= flashRuns) break;
+    if (lines >= options.flashRuns) break;
     Sleep(50);
   }
   WIN32_FIND_DATAA entry;
@@ -378,6 +418,57 @@ TEST_F(Installer, SilentInstallPlacesTheSaverActivatesAndRegistersIt) {
   EXPECT_EQ(registryValue(HKEY_LOCAL_MACHINE, uninstallKey(), "UninstallString"), saverFile(system) + " /u");
 }
 
+// The user's way: the window, the license accepted with its button, the display panel declined.
+TEST_F(Installer, InteractiveInstallCopiesTheLicenseAndOffersTheDisplayPanel) {
+  const PackageDirectory directory = directoryOf(testlib::readFile(packages() + "sample.exe"));
+  RunOptions options;
+  options.user = [] {
+    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
+    if (window) testlib::pressButton(window, "Accept and Install");
+  };
+  const Outcome outcome = runInstaller(packages() + "sample.exe", "", options);
+  EXPECT_EQ(outcome.exitCode, 0u);
+  ASSERT_EQ(captions(outcome), std::vector<std::string>{"Confirm"});
+  EXPECT_EQ(outcome.dialogs[0].text, displayPanelQuestion);
+  EXPECT_TRUE(closeProgramWindow(directory.records[5].fileName() + " - Notepad", 15000));
+  const std::string dir = saverDir(systemDir());
+  for (int index : {4, 5, 7}) {
+    const std::string name = directory.records[index].fileName();
+    EXPECT_EQ(testlib::readFile(dir + name), testlib::readFile(extracted() + name)) << name;
+  }
+  EXPECT_EQ(testlib::readFile(saverFile(systemDir())), testlib::readFile(extracted() + saverName + ".scr"));
+  EXPECT_EQ(activeSaver(), shortPath(saverFile(systemDir())));
+  EXPECT_EQ(registryValue(HKEY_LOCAL_MACHINE, uninstallKey(), "DisplayName"), saverName);
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
+// Declining the overwrite question leaves the earlier saver alone and the window ready; Cancel ends.
+TEST_F(Installer, InteractiveOverwriteDeclinedKeepsTheEarlierSaver) {
+  testlib::writeFile(saverFile(systemDir()), "old saver");
+  CreateDirectoryA(saverDir(systemDir()).c_str(), nullptr);
+  testlib::writeFile(saverDir(systemDir()) + "old.txt", "old companion");
+  RunOptions options;
+  options.user = [] {
+    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
+    if (!window || !testlib::pressButton(window, "Accept and Install")) return;
+    // The dialog thread declines the question; then the Install button is enabled again.
+    HWND question = testlib::waitForWindow("Confirm", 0, 20000);
+    for (int i = 0; i < 1000 && question && IsWindow(question); ++i) Sleep(10);
+    HWND install = testlib::findChildByText(window, "Accept and Install");
+    for (int i = 0; i < 1000 && install && !IsWindowEnabled(install); ++i) Sleep(10);
+    testlib::pressButton(window, "Cancel");
+  };
+  const Outcome outcome = runInstaller(packages() + "plain.exe", "", options);
+  EXPECT_EQ(outcome.exitCode, 0u);
+  ASSERT_EQ(captions(outcome), std::vector<std::string>{"Confirm"});
+  EXPECT_EQ(outcome.dialogs[0].text, overwriteQuestion);
+  EXPECT_EQ(testlib::readFile(saverFile(systemDir())), "old saver");
+  EXPECT_EQ(filesUnder(saverDir(systemDir())), std::set<std::string>{"old.txt"});
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, uninstallKey()));
+  EXPECT_EQ(activeSaver(), originalSaver_);
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
 TEST_F(Installer, SilentFailuresEndWithTheirCodeAndLeaveNothingInstalled) {
   const std::string good = testlib::readFile(packages() + "plain.exe");
   const std::string packed = testlib::readFile(packages() + "packed-engine.exe");
@@ -477,7 +568,7 @@ TEST_F(Installer, FlashPlayerInstallerRunsOnlyForAMissingOrOldControl) {
     removeFlash();
     if (*c.installed) placeControl(c.installed);
 
-    const Outcome outcome = runInstaller(packages() + "plain.exe", " /q", c.runsInstaller ? 1 : 0);
+    const Outcome outcome = runInstaller(packages() + "plain.exe", " /q", {c.runsInstaller ? 1 : 0});
     EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_EQ(captions(outcome), std::vector<std::string>{});
     EXPECT_EQ(outcome.flashTrace, c.runsInstaller ? installedTrace : "");
@@ -516,7 +607,7 @@ TEST_F(Installer, LockedOldControlEndsWithTheRestartQuestion) {
   {
     LoadedFile control(flashOcx());
     ASSERT_TRUE(control.held());
-    outcome = runInstaller(packages() + "plain.exe", " /q", 1, {"SAVER_FLASH_DIALOG=1"});
+    outcome = runInstaller(packages() + "plain.exe", " /q", {1, {"SAVER_FLASH_DIALOG=1"}});
   }
   EXPECT_EQ(outcome.exitCode, 0u);
   ASSERT_EQ(captions(outcome), std::vector<std::string>{"Installation Successful."});
