@@ -286,6 +286,7 @@ class Worker {
 struct RunOptions {
   int flashRuns = 0;  // runs of the Flash Player installer to wait for (each writes its trace line as it ends)
   std::vector<std::string> environment;  // on top of TEMP and the stand-in's variables
+  std::vector<std::string> workDirsBefore;  // directories made in TEMP first, as earlier runs left them
   std::function<void()> user;            // acts on the installer's window while it runs; must time out itself
 };
 
@@ -297,6 +298,10 @@ Outcome runInstaller(const std::string& package, const std::string& arguments, c
   std::vector<std::string> variables = {"TEMP=" + tempDir, "TMP=" + tempDir,
                                         "SAVER_FLASH_STANDIN=" + standIn("7.0.19.0"), "SAVER_FLASH_TRACE=" + trace};
   variables.insert(variables.end(), options.environment.begin(), options.environment.end());
+  for (const std::string& dir : options.workDirsBefore) {
+    CreateDirectoryA((temp / dir).c_str(), nullptr);
+    testlib::writeFile(temp / (dir + "\\temp.dat"), "an earlier run's copy");
+  }
 
   Outcome outcome;
   ChildDialogs dialogs;
@@ -467,6 +472,32 @@ TEST_F(Installer, InteractiveOverwriteDeclinedKeepsTheEarlierSaver) {
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, uninstallKey()));
   EXPECT_EQ(activeSaver(), originalSaver_);
   EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
+// Cancel while the files are being written: what was written goes again, and the program ends.
+TEST_F(Installer, CancelDuringExtractionRemovesWhatWasWritten) {
+  RunOptions options;
+  options.user = [] {
+    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
+    if (!window || !testlib::pressButton(window, "Accept and Install")) return;
+    for (int i = 0; i < 2000 && !testlib::findChildByText(window, "Writing screen saver files..."); ++i) Sleep(5);
+    testlib::pressButton(window, "Cancel");
+  };
+  const Outcome outcome = runInstaller(packages() + "plain.exe", "", options);
+  EXPECT_EQ(outcome.exitCode, 0u);
+  EXPECT_EQ(captions(outcome), std::vector<std::string>{});
+  expectNothingInstalled();
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
+// Work directories of other runs are left alone; this run's own goes.
+TEST_F(Installer, SilentInstallTakesTheNextFreeWorkDirectoryAndRemovesOnlyThat) {
+  RunOptions options;
+  options.workDirsBefore = {"QPF1", "QPF2"};
+  const Outcome outcome = runInstaller(packages() + "plain.exe", " /q", options);
+  EXPECT_EQ(outcome.exitCode, 0u);
+  EXPECT_EQ(outcome.workDirsLeft, (std::set<std::string>{"QPF1", "QPF2"}));
+  EXPECT_TRUE(testlib::exists(saverDir(systemDir()) + "saver.dat"));
 }
 
 TEST_F(Installer, SilentFailuresEndWithTheirCodeAndLeaveNothingInstalled) {
