@@ -210,7 +210,9 @@ class ChildDialogs {
   inline static const Answer answers[] = {{"Error", {"&Abort"}},
                                           {"Information", {"&Abort"}},
                                           {"Confirm", {"&No", "Cancel"}},
-                                          {"Installation Successful.", {"&No"}}};
+                                          {"Installation Successful.", {"&No"}},
+                                          // the application's own failure box, titled in silent mode
+                                          {"Preparing installation...", {"OK"}}};
 
   static bool isButton(const std::string& text) {
     for (const char* button : {"&Abort", "&Yes", "&No", "OK", "Cancel"}) {
@@ -426,13 +428,18 @@ TEST_F(Installer, SilentInstallPlacesTheSaverActivatesAndRegistersIt) {
 // The user's way: the window, the license accepted with its button, the display panel declined.
 TEST_F(Installer, InteractiveInstallCopiesTheLicenseAndOffersTheDisplayPanel) {
   const PackageDirectory directory = directoryOf(testlib::readFile(packages() + "sample.exe"));
+  const std::string license = testlib::readFile(extracted() + directory.records[4].fileName());
+  bool licenseShown = false;
   RunOptions options;
-  options.user = [] {
+  options.user = [&] {
     HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
-    if (window) testlib::pressButton(window, "Accept and Install");
+    if (!window) return;
+    licenseShown = testlib::findChildByText(window, license) != nullptr;
+    testlib::pressButton(window, "Accept and Install");
   };
   const Outcome outcome = runInstaller(packages() + "sample.exe", "", options);
   EXPECT_EQ(outcome.exitCode, 0u);
+  EXPECT_TRUE(licenseShown);
   ASSERT_EQ(captions(outcome), std::vector<std::string>{"Confirm"});
   EXPECT_EQ(outcome.dialogs[0].text, displayPanelQuestion);
   EXPECT_TRUE(closeProgramWindow(directory.records[5].fileName() + " - Notepad", 15000));
@@ -445,6 +452,33 @@ TEST_F(Installer, InteractiveInstallCopiesTheLicenseAndOffersTheDisplayPanel) {
   EXPECT_EQ(activeSaver(), shortPath(saverFile(systemDir())));
   EXPECT_EQ(registryValue(HKEY_LOCAL_MACHINE, uninstallKey(), "DisplayName"), saverName);
   EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
+// Only a whole "/q", in any case and anywhere among the parameters, installs silently; otherwise the
+// window comes up (and is cancelled here).
+TEST_F(Installer, OnlyAWholeSlashQSelectsSilentMode) {
+  const struct Case {
+    const char* arguments;
+    bool silent;
+  } cases[] = {{" /Q", true}, {" other /q /Q", true}, {" -q", false}, {" /quiet", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    bool windowShown = false;
+    RunOptions options;
+    options.user = [&] {
+      HWND window = testlib::waitForWindow(installerCaption, 0, c.silent ? 0 : 30000);
+      windowShown = window != nullptr;
+      if (window) testlib::pressButton(window, "Cancel");
+    };
+    const Outcome outcome = runInstaller(packages() + "plain.exe", c.arguments, options);
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(captions(outcome), std::vector<std::string>{});
+    EXPECT_EQ(windowShown, !c.silent);
+    EXPECT_EQ(testlib::exists(saverDir(systemDir()) + "saver.dat"), c.silent);
+    EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+    cleanPrefix();
+    installCurrentControl();
+  }
 }
 
 // Declining the overwrite question leaves the earlier saver alone and the window ready; Cancel ends.
@@ -498,6 +532,41 @@ TEST_F(Installer, SilentInstallTakesTheNextFreeWorkDirectoryAndRemovesOnlyThat) 
   EXPECT_EQ(outcome.exitCode, 0u);
   EXPECT_EQ(outcome.workDirsLeft, (std::set<std::string>{"QPF1", "QPF2"}));
   EXPECT_TRUE(testlib::exists(saverDir(systemDir()) + "saver.dat"));
+}
+
+// Puts a directory in place of a file until the object goes, so that the file cannot be written
+// (a read-only attribute does not stop Wine's root user).
+class FileReplacedByDirectory {
+ public:
+  explicit FileReplacedByDirectory(const std::string& path) : path_(path), saved_(path + ".e2e-saved") {
+    moved_ = MoveFileA(path_.c_str(), saved_.c_str()) != FALSE;
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~FileReplacedByDirectory() {
+    RemoveDirectoryA(path_.c_str());
+    if (moved_) MoveFileA(saved_.c_str(), path_.c_str());
+  }
+  FileReplacedByDirectory(const FileReplacedByDirectory&) = delete;
+  FileReplacedByDirectory& operator=(const FileReplacedByDirectory&) = delete;
+
+ private:
+  std::string path_, saved_;
+  bool moved_ = false;
+};
+
+// A "system.ini" that cannot be written fails the run without a result code of its own: the
+// failure is shown, what was installed goes again, and the exit code is not success.
+TEST_F(Installer, UnwritableSystemIniFailsTheSilentInstallAndUndoesIt) {
+  Outcome outcome;
+  {
+    FileReplacedByDirectory ini(windowsDir() + "system.ini");
+    outcome = runInstaller(packages() + "plain.exe", " /q");
+  }
+  EXPECT_NE(outcome.exitCode, 0u);
+  ASSERT_EQ(captions(outcome), std::vector<std::string>{"Preparing installation..."});
+  EXPECT_EQ(outcome.dialogs[0].text, "Unable to write to system.ini.");
+  expectNothingInstalled();
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
 }
 
 TEST_F(Installer, SilentFailuresEndWithTheirCodeAndLeaveNothingInstalled) {
