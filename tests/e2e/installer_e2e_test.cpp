@@ -33,6 +33,10 @@ const std::string displayPanelQuestion =
     "The installation of the screen saver was successful.\r\n\r\nWould you like to open the screen saver control "
     "panel?";
 const std::string overwriteQuestion = "Sample Saver screen saver already exists. Overwrite?";
+const std::string saverBusyReport =
+    "Installation Error: Screen saver cannot be replaced.\r\n\r\nPlease close the screen saver control panel and try "
+    "again. If the install fails again, you may have insufficient privileges to install screen savers. Please "
+    "contact your system administrator for assistance.";
 
 std::string withBackslash(std::string dir) { return dir.empty() || dir.back() == '\\' ? dir : dir + '\\'; }
 
@@ -180,7 +184,7 @@ bool closeProgramWindow(const std::string& caption, DWORD timeoutMs, const std::
 // Answers the dialogs of the programs this test starts while the object lives: each window
 // captioned like one of the installer's dialogs, in another process, is recorded and its named
 // button pressed. Error and information reports are acknowledged; questions are declined (No, or
-// Cancel where there is no No).
+// Cancel where there is no No) unless the run says otherwise.
 class ChildDialogs {
  public:
   struct Dialog {
@@ -188,8 +192,21 @@ class ChildDialogs {
     std::string text;  // the message: the first text that is not a button's
   };
 
-  ChildDialogs() { thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr); }
+  explicit ChildDialogs(std::vector<std::string> confirmButtons) : confirmButtons_(std::move(confirmButtons)) {
+    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+  }
   ~ChildDialogs() { stop(); }
+
+  // How many dialogs have been answered so far.
+  int answered() const { return answered_; }
+  // Waits until at least count dialogs have been answered; false when that took longer than timeoutMs.
+  bool waitForAnswers(int count, DWORD timeoutMs) const {
+    for (DWORD waited = 0; answered_ < count; waited += 10) {
+      if (waited > timeoutMs) return false;
+      Sleep(10);
+    }
+    return true;
+  }
 
   // Once the installer has ended, all its dialogs have been answered.
   std::vector<Dialog> stop() {
@@ -233,17 +250,21 @@ class ChildDialogs {
           if (seen.text.empty() && !text.empty() && !isButton(text)) seen.text = text;
         }
         log->dialogs_.push_back(seen);
-        for (const std::string& button : answer.buttons) {
+        const bool confirm = std::string(answer.caption) == "Confirm" && !log->confirmButtons_.empty();
+        for (const std::string& button : confirm ? log->confirmButtons_ : answer.buttons) {
           if (testlib::pressButton(dialog, button)) break;
         }
         for (int i = 0; i < 500 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(10);
+        ++log->answered_;
       }
     }
     return 0;
   }
 
+  const std::vector<std::string> confirmButtons_;
   HANDLE thread_ = nullptr;
   std::atomic<bool> stopping_{false};
+  std::atomic<int> answered_{0};
   std::vector<Dialog> dialogs_;
 };
 
@@ -262,7 +283,7 @@ std::vector<std::string> captions(const Outcome& outcome) {
   return result;
 }
 
-// Runs a function on a thread of its own until the object goes.
+// Runs a function on a thread of its own; the object waits for it to end.
 class Worker {
  public:
   explicit Worker(std::function<void()> work) : work_(std::move(work)) {
@@ -289,7 +310,9 @@ struct RunOptions {
   int flashRuns = 0;  // runs of the Flash Player installer to wait for (each writes its trace line as it ends)
   std::vector<std::string> environment;  // on top of TEMP and the stand-in's variables
   std::vector<std::string> workDirsBefore;  // directories made in TEMP first, as earlier runs left them
-  std::function<void()> user;            // acts on the installer's window while it runs; must time out itself
+  // Acts on the installer's window while it runs, on a thread of its own; must time out itself.
+  std::function<void(const ChildDialogs&)> user;
+  std::vector<std::string> confirmButtons;  // the answer to questions, when not the declining one
 };
 
 // Runs one installer with a TEMP of its own and waits for it.
@@ -306,9 +329,9 @@ Outcome runInstaller(const std::string& package, const std::string& arguments, c
   }
 
   Outcome outcome;
-  ChildDialogs dialogs;
+  ChildDialogs dialogs(options.confirmButtons);
   {
-    Worker user(options.user);
+    Worker user(options.user ? std::function<void()>([&] { options.user(dialogs); }) : std::function<void()>());
     outcome.exitCode = testlib::runProcess("\"" + package + "\"" + arguments, variables, 60000);
   }
   outcome.dialogs = dialogs.stop();
@@ -431,7 +454,7 @@ TEST_F(Installer, InteractiveInstallCopiesTheLicenseAndOffersTheDisplayPanel) {
   const std::string license = testlib::readFile(extracted() + directory.records[4].fileName());
   bool licenseShown = false;
   RunOptions options;
-  options.user = [&] {
+  options.user = [&](const ChildDialogs&) {
     HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
     if (!window) return;
     licenseShown = testlib::findChildByText(window, license) != nullptr;
@@ -454,6 +477,37 @@ TEST_F(Installer, InteractiveInstallCopiesTheLicenseAndOffersTheDisplayPanel) {
   EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
 }
 
+// The same busy saver in the window: the user overwrites, the run stops with the status and the
+// report, the window stays for Cancel.
+TEST_F(Installer, BusySaverInTheWindowIsReportedAndCancelEnds) {
+  testlib::writeFile(saverFile(systemDir()), "old saver");
+  RunOptions options;
+  options.confirmButtons = {"OK"};
+  bool statusShown = false;
+  options.user = [&](const ChildDialogs& dialogs) {
+    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
+    if (!window || !testlib::pressButton(window, "Accept and Install")) return;
+    // The question and the report are answered by the dialog thread; Cancel waits for both.
+    if (!dialogs.waitForAnswers(2, 30000)) return;
+    statusShown = testlib::findChildByText(window, "Installation Aborted: Screen saver cannot be replaced.") != nullptr;
+    testlib::pressButton(window, "Cancel");
+  };
+  Outcome outcome;
+  {
+    testlib::FileHolder holder({saverFile(systemDir())});
+    outcome = runInstaller(packages() + "plain.exe", "", options);
+  }
+  EXPECT_EQ(outcome.exitCode, 0u);
+  ASSERT_EQ(captions(outcome), (std::vector<std::string>{"Confirm", "Error"}));
+  EXPECT_EQ(outcome.dialogs[0].text, overwriteQuestion);
+  EXPECT_EQ(outcome.dialogs[1].text, saverBusyReport);
+  EXPECT_TRUE(statusShown);
+  EXPECT_EQ(testlib::readFile(saverFile(systemDir())), "old saver");
+  EXPECT_FALSE(testlib::exists(saverDir(systemDir())));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, uninstallKey()));
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
 // Only a whole "/q", in any case and anywhere among the parameters, installs silently; otherwise the
 // window comes up (and is cancelled here).
 TEST_F(Installer, OnlyAWholeSlashQSelectsSilentMode) {
@@ -465,7 +519,7 @@ TEST_F(Installer, OnlyAWholeSlashQSelectsSilentMode) {
     SCOPED_TRACE(c.arguments);
     bool windowShown = false;
     RunOptions options;
-    options.user = [&] {
+    options.user = [&](const ChildDialogs&) {
       HWND window = testlib::waitForWindow(installerCaption, 0, c.silent ? 0 : 30000);
       windowShown = window != nullptr;
       if (window) testlib::pressButton(window, "Cancel");
@@ -487,12 +541,11 @@ TEST_F(Installer, InteractiveOverwriteDeclinedKeepsTheEarlierSaver) {
   CreateDirectoryA(saverDir(systemDir()).c_str(), nullptr);
   testlib::writeFile(saverDir(systemDir()) + "old.txt", "old companion");
   RunOptions options;
-  options.user = [] {
+  options.user = [](const ChildDialogs& dialogs) {
     HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
     if (!window || !testlib::pressButton(window, "Accept and Install")) return;
     // The dialog thread declines the question; then the Install button is enabled again.
-    HWND question = testlib::waitForWindow("Confirm", 0, 20000);
-    for (int i = 0; i < 1000 && question && IsWindow(question); ++i) Sleep(10);
+    if (!dialogs.waitForAnswers(1, 20000)) return;
     HWND install = testlib::findChildByText(window, "Accept and Install");
     for (int i = 0; i < 1000 && install && !IsWindowEnabled(install); ++i) Sleep(10);
     testlib::pressButton(window, "Cancel");
@@ -511,7 +564,7 @@ TEST_F(Installer, InteractiveOverwriteDeclinedKeepsTheEarlierSaver) {
 // Cancel while the files are being written: what was written goes again, and the program ends.
 TEST_F(Installer, CancelDuringExtractionRemovesWhatWasWritten) {
   RunOptions options;
-  options.user = [] {
+  options.user = [](const ChildDialogs&) {
     HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
     if (!window || !testlib::pressButton(window, "Accept and Install")) return;
     for (int i = 0; i < 2000 && !testlib::findChildByText(window, "Writing screen saver files..."); ++i) Sleep(5);
