@@ -308,7 +308,7 @@ class Worker {
 
 struct RunOptions {
   int flashRuns = 0;  // runs of the Flash Player installer to wait for (each writes its trace line as it ends)
-  std::vector<std::string> environment;  // on top of TEMP and the stand-in's variables
+  std::vector<std::string> environment;  // these win over the run's own TEMP and the stand-in's variables
   std::vector<std::string> workDirsBefore;  // directories made in TEMP first, as earlier runs left them
   // Acts on the installer's window while it runs, on a thread of its own; must time out itself.
   std::function<void(const ChildDialogs&)> user;
@@ -320,9 +320,14 @@ Outcome runInstaller(const std::string& package, const std::string& arguments, c
   ScratchDir temp("e2etemp");
   const std::string tempDir = temp.path().substr(0, temp.path().size() - 1);
   const std::string trace = temp / "flash-trace.txt";
-  std::vector<std::string> variables = {"TEMP=" + tempDir, "TMP=" + tempDir,
-                                        "SAVER_FLASH_STANDIN=" + standIn("7.0.19.0"), "SAVER_FLASH_TRACE=" + trace};
-  variables.insert(variables.end(), options.environment.begin(), options.environment.end());
+  std::vector<std::string> variables = options.environment;
+  for (const std::string& standard : {"TEMP=" + tempDir, "TMP=" + tempDir, "SAVER_FLASH_STANDIN=" + standIn("7.0.19.0"),
+                                      "SAVER_FLASH_TRACE=" + trace}) {
+    const std::string key = standard.substr(0, standard.find('=') + 1);
+    bool given = false;
+    for (const std::string& variable : variables) given = given || variable.compare(0, key.size(), key) == 0;
+    if (!given) variables.push_back(standard);
+  }
   for (const std::string& dir : options.workDirsBefore) {
     CreateDirectoryA((temp / dir).c_str(), nullptr);
     testlib::writeFile(temp / (dir + "\\temp.dat"), "an earlier run's copy");
@@ -631,7 +636,10 @@ TEST_F(Installer, SilentFailuresEndWithTheirCodeAndLeaveNothingInstalled) {
     std::string package;
     ResultCode code;
     std::vector<std::string> errors;  // the texts of the "Error" dialogs; "" for any text
+    std::vector<std::string> environment;
   } cases[] = {
+      {"TEMP that does not exist", packages() + "plain.exe", ERROR_PATH_NOT_FOUND,
+       {"Installer file is corrupted. Morvane Error: 3. "}, {"TEMP=" + windowsDir() + "no such directory"}},
       {"stub without payload", writePackage("stub.exe", good.substr(0, payloadOffset)), rcShortDirectory,
        {"", startupFailure31}},
       {"empty Flash installer record",
@@ -645,7 +653,9 @@ TEST_F(Installer, SilentFailuresEndWithTheirCodeAndLeaveNothingInstalled) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Outcome outcome = runInstaller(c.package, " /q");
+    RunOptions options;
+    options.environment = c.environment;
+    const Outcome outcome = runInstaller(c.package, " /q", options);
     EXPECT_EQ(outcome.exitCode, static_cast<DWORD>(c.code));
     ASSERT_EQ(outcome.dialogs.size(), c.errors.size());
     for (size_t i = 0; i < c.errors.size(); ++i) {
