@@ -414,6 +414,8 @@ class Installer : public ::testing::Test {
   static inline std::string originalSaver_;
 };
 
+// ---- Silent installs ("/q") ---------------------------------------------------------------------
+
 TEST_F(Installer, SilentInstallPlacesTheSaverActivatesAndRegistersIt) {
   const PackageDirectory directory = directoryOf(testlib::readFile(packages() + "sample.exe"));
   const auto record = [&](int index) { return directory.records[index].fileName(); };
@@ -453,64 +455,37 @@ TEST_F(Installer, SilentInstallPlacesTheSaverActivatesAndRegistersIt) {
   EXPECT_EQ(registryValue(HKEY_LOCAL_MACHINE, uninstallKey(), "UninstallString"), saverFile(system) + " /u");
 }
 
-// The user's way: the window, the license accepted with its button, the display panel declined.
-TEST_F(Installer, InteractiveInstallCopiesTheLicenseAndOffersTheDisplayPanel) {
-  const PackageDirectory directory = directoryOf(testlib::readFile(packages() + "sample.exe"));
-  const std::string license = testlib::readFile(extracted() + directory.records[4].fileName());
-  bool licenseShown = false;
-  RunOptions options;
-  options.user = [&](const ChildDialogs&) {
-    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
-    if (!window) return;
-    licenseShown = testlib::findChildByText(window, license) != nullptr;
-    testlib::pressButton(window, "Accept and Install");
-  };
-  const Outcome outcome = runInstaller(packages() + "sample.exe", "", options);
-  EXPECT_EQ(outcome.exitCode, 0u);
-  EXPECT_TRUE(licenseShown);
-  ASSERT_EQ(captions(outcome), std::vector<std::string>{"Confirm"});
-  EXPECT_EQ(outcome.dialogs[0].text, displayPanelQuestion);
-  EXPECT_TRUE(closeProgramWindow(directory.records[5].fileName() + " - Notepad", 15000));
-  const std::string dir = saverDir(systemDir());
-  for (int index : {4, 5, 7}) {
-    const std::string name = directory.records[index].fileName();
-    EXPECT_EQ(testlib::readFile(dir + name), testlib::readFile(extracted() + name)) << name;
+TEST_F(Installer, SilentInstallReplacesAnEarlierSaverWithoutAsking) {
+  const std::string newSaver = testlib::readFile(extracted() + saverName + ".scr");
+  for (const std::string& dir : {systemDir(), windowsDir()}) {
+    SCOPED_TRACE(dir);
+    testlib::writeFile(saverFile(dir), "old saver");
+    CreateDirectoryA(saverDir(dir).c_str(), nullptr);
+    testlib::writeFile(saverDir(dir) + "old.txt", "old companion");
+
+    const Outcome outcome = runInstaller(packages() + "plain.exe", " /q");
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(captions(outcome), std::vector<std::string>{});
+    EXPECT_EQ(testlib::readFile(saverFile(systemDir())), newSaver);
+    EXPECT_FALSE(testlib::exists(saverDir(systemDir()) + "old.txt"));
+    EXPECT_TRUE(testlib::exists(saverDir(systemDir()) + "saver.dat"));
+    if (dir != systemDir()) {
+      EXPECT_FALSE(testlib::exists(saverFile(dir)));
+      EXPECT_FALSE(testlib::exists(saverDir(dir)));
+    }
+    cleanPrefix();
+    installCurrentControl();
   }
-  EXPECT_EQ(testlib::readFile(saverFile(systemDir())), testlib::readFile(extracted() + saverName + ".scr"));
-  EXPECT_EQ(activeSaver(), shortPath(saverFile(systemDir())));
-  EXPECT_EQ(registryValue(HKEY_LOCAL_MACHINE, uninstallKey(), "DisplayName"), saverName);
-  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
 }
 
-// The same busy saver in the window: the user overwrites, the run stops with the status and the
-// report, the window stays for Cancel.
-TEST_F(Installer, BusySaverInTheWindowIsReportedAndCancelEnds) {
-  testlib::writeFile(saverFile(systemDir()), "old saver");
+// Work directories of other runs are left alone; this run's own goes.
+TEST_F(Installer, SilentInstallTakesTheNextFreeWorkDirectoryAndRemovesOnlyThat) {
   RunOptions options;
-  options.confirmButtons = {"OK"};
-  bool statusShown = false;
-  options.user = [&](const ChildDialogs& dialogs) {
-    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
-    if (!window || !testlib::pressButton(window, "Accept and Install")) return;
-    // The question and the report are answered by the dialog thread; Cancel waits for both.
-    if (!dialogs.waitForAnswers(2, 30000)) return;
-    statusShown = testlib::findChildByText(window, "Installation Aborted: Screen saver cannot be replaced.") != nullptr;
-    testlib::pressButton(window, "Cancel");
-  };
-  Outcome outcome;
-  {
-    testlib::FileHolder holder({saverFile(systemDir())});
-    outcome = runInstaller(packages() + "plain.exe", "", options);
-  }
+  options.workDirsBefore = {"QPF1", "QPF2"};
+  const Outcome outcome = runInstaller(packages() + "plain.exe", " /q", options);
   EXPECT_EQ(outcome.exitCode, 0u);
-  ASSERT_EQ(captions(outcome), (std::vector<std::string>{"Confirm", "Error"}));
-  EXPECT_EQ(outcome.dialogs[0].text, overwriteQuestion);
-  EXPECT_EQ(outcome.dialogs[1].text, saverBusyReport);
-  EXPECT_TRUE(statusShown);
-  EXPECT_EQ(testlib::readFile(saverFile(systemDir())), "old saver");
-  EXPECT_FALSE(testlib::exists(saverDir(systemDir())));
-  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, uninstallKey()));
-  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+  EXPECT_EQ(outcome.workDirsLeft, (std::set<std::string>{"QPF1", "QPF2"}));
+  EXPECT_TRUE(testlib::exists(saverDir(systemDir()) + "saver.dat"));
 }
 
 // Only a whole "/q", in any case and anywhere among the parameters, installs silently; otherwise the
@@ -538,93 +513,6 @@ TEST_F(Installer, OnlyAWholeSlashQSelectsSilentMode) {
     cleanPrefix();
     installCurrentControl();
   }
-}
-
-// Declining the overwrite question leaves the earlier saver alone and the window ready; Cancel ends.
-TEST_F(Installer, InteractiveOverwriteDeclinedKeepsTheEarlierSaver) {
-  testlib::writeFile(saverFile(systemDir()), "old saver");
-  CreateDirectoryA(saverDir(systemDir()).c_str(), nullptr);
-  testlib::writeFile(saverDir(systemDir()) + "old.txt", "old companion");
-  RunOptions options;
-  options.user = [](const ChildDialogs& dialogs) {
-    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
-    if (!window || !testlib::pressButton(window, "Accept and Install")) return;
-    // The dialog thread declines the question; then the Install button is enabled again.
-    if (!dialogs.waitForAnswers(1, 20000)) return;
-    HWND install = testlib::findChildByText(window, "Accept and Install");
-    for (int i = 0; i < 1000 && install && !IsWindowEnabled(install); ++i) Sleep(10);
-    testlib::pressButton(window, "Cancel");
-  };
-  const Outcome outcome = runInstaller(packages() + "plain.exe", "", options);
-  EXPECT_EQ(outcome.exitCode, 0u);
-  ASSERT_EQ(captions(outcome), std::vector<std::string>{"Confirm"});
-  EXPECT_EQ(outcome.dialogs[0].text, overwriteQuestion);
-  EXPECT_EQ(testlib::readFile(saverFile(systemDir())), "old saver");
-  EXPECT_EQ(filesUnder(saverDir(systemDir())), std::set<std::string>{"old.txt"});
-  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, uninstallKey()));
-  EXPECT_EQ(activeSaver(), originalSaver_);
-  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
-}
-
-// Cancel while the files are being written: what was written goes again, and the program ends.
-TEST_F(Installer, CancelDuringExtractionRemovesWhatWasWritten) {
-  RunOptions options;
-  options.user = [](const ChildDialogs&) {
-    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
-    if (!window || !testlib::pressButton(window, "Accept and Install")) return;
-    for (int i = 0; i < 2000 && !testlib::findChildByText(window, "Writing screen saver files..."); ++i) Sleep(5);
-    testlib::pressButton(window, "Cancel");
-  };
-  const Outcome outcome = runInstaller(packages() + "plain.exe", "", options);
-  EXPECT_EQ(outcome.exitCode, 0u);
-  EXPECT_EQ(captions(outcome), std::vector<std::string>{});
-  expectNothingInstalled();
-  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
-}
-
-// Work directories of other runs are left alone; this run's own goes.
-TEST_F(Installer, SilentInstallTakesTheNextFreeWorkDirectoryAndRemovesOnlyThat) {
-  RunOptions options;
-  options.workDirsBefore = {"QPF1", "QPF2"};
-  const Outcome outcome = runInstaller(packages() + "plain.exe", " /q", options);
-  EXPECT_EQ(outcome.exitCode, 0u);
-  EXPECT_EQ(outcome.workDirsLeft, (std::set<std::string>{"QPF1", "QPF2"}));
-  EXPECT_TRUE(testlib::exists(saverDir(systemDir()) + "saver.dat"));
-}
-
-// Puts a directory in place of a file until the object goes, so that the file cannot be written
-// (a read-only attribute does not stop Wine's root user).
-class FileReplacedByDirectory {
- public:
-  explicit FileReplacedByDirectory(const std::string& path) : path_(path), saved_(path + ".e2e-saved") {
-    moved_ = MoveFileA(path_.c_str(), saved_.c_str()) != FALSE;
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~FileReplacedByDirectory() {
-    RemoveDirectoryA(path_.c_str());
-    if (moved_) MoveFileA(saved_.c_str(), path_.c_str());
-  }
-  FileReplacedByDirectory(const FileReplacedByDirectory&) = delete;
-  FileReplacedByDirectory& operator=(const FileReplacedByDirectory&) = delete;
-
- private:
-  std::string path_, saved_;
-  bool moved_ = false;
-};
-
-// A "system.ini" that cannot be written fails the run without a result code of its own: the
-// failure is shown, what was installed goes again, and the exit code is not success.
-TEST_F(Installer, UnwritableSystemIniFailsTheSilentInstallAndUndoesIt) {
-  Outcome outcome;
-  {
-    FileReplacedByDirectory ini(windowsDir() + "system.ini");
-    outcome = runInstaller(packages() + "plain.exe", " /q");
-  }
-  EXPECT_NE(outcome.exitCode, 0u);
-  ASSERT_EQ(captions(outcome), std::vector<std::string>{"Preparing installation..."});
-  EXPECT_EQ(outcome.dialogs[0].text, "Unable to write to system.ini.");
-  expectNothingInstalled();
-  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
 }
 
 TEST_F(Installer, SilentFailuresEndWithTheirCodeAndLeaveNothingInstalled) {
@@ -671,15 +559,6 @@ TEST_F(Installer, SilentFailuresEndWithTheirCodeAndLeaveNothingInstalled) {
   }
 }
 
-TEST_F(Installer, InteractiveStartupFailureShowsBothMessagesAndEndsWithZero) {
-  const std::string stub = writePackage("stub.exe", testlib::readFile(packages() + "plain.exe").substr(0, payloadOffset));
-  const Outcome outcome = runInstaller(stub, "");
-  EXPECT_EQ(outcome.exitCode, 0u);
-  ASSERT_EQ(captions(outcome), (std::vector<std::string>{"Error", "Error"}));
-  EXPECT_EQ(outcome.dialogs[1].text, startupFailure31);
-  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
-}
-
 TEST_F(Installer, BusySaverFailsSilentlyAndKeepsTheOldFile) {
   testlib::writeFile(saverFile(systemDir()), "old saver");
   Outcome outcome;
@@ -696,28 +575,42 @@ TEST_F(Installer, BusySaverFailsSilentlyAndKeepsTheOldFile) {
   EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
 }
 
-TEST_F(Installer, SilentInstallReplacesAnEarlierSaverWithoutAsking) {
-  const std::string newSaver = testlib::readFile(extracted() + saverName + ".scr");
-  for (const std::string& dir : {systemDir(), windowsDir()}) {
-    SCOPED_TRACE(dir);
-    testlib::writeFile(saverFile(dir), "old saver");
-    CreateDirectoryA(saverDir(dir).c_str(), nullptr);
-    testlib::writeFile(saverDir(dir) + "old.txt", "old companion");
-
-    const Outcome outcome = runInstaller(packages() + "plain.exe", " /q");
-    EXPECT_EQ(outcome.exitCode, 0u);
-    EXPECT_EQ(captions(outcome), std::vector<std::string>{});
-    EXPECT_EQ(testlib::readFile(saverFile(systemDir())), newSaver);
-    EXPECT_FALSE(testlib::exists(saverDir(systemDir()) + "old.txt"));
-    EXPECT_TRUE(testlib::exists(saverDir(systemDir()) + "saver.dat"));
-    if (dir != systemDir()) {
-      EXPECT_FALSE(testlib::exists(saverFile(dir)));
-      EXPECT_FALSE(testlib::exists(saverDir(dir)));
-    }
-    cleanPrefix();
-    installCurrentControl();
+// Puts a directory in place of a file until the object goes, so that the file cannot be written
+// (a read-only attribute does not stop Wine's root user).
+class FileReplacedByDirectory {
+ public:
+  explicit FileReplacedByDirectory(const std::string& path) : path_(path), saved_(path + ".e2e-saved") {
+    moved_ = MoveFileA(path_.c_str(), saved_.c_str()) != FALSE;
+    CreateDirectoryA(path_.c_str(), nullptr);
   }
+  ~FileReplacedByDirectory() {
+    RemoveDirectoryA(path_.c_str());
+    if (moved_) MoveFileA(saved_.c_str(), path_.c_str());
+  }
+  FileReplacedByDirectory(const FileReplacedByDirectory&) = delete;
+  FileReplacedByDirectory& operator=(const FileReplacedByDirectory&) = delete;
+
+ private:
+  std::string path_, saved_;
+  bool moved_ = false;
+};
+
+// A "system.ini" that cannot be written fails the run without a result code of its own: the
+// failure is shown, what was installed goes again, and the exit code is not success.
+TEST_F(Installer, UnwritableSystemIniFailsTheSilentInstallAndUndoesIt) {
+  Outcome outcome;
+  {
+    FileReplacedByDirectory ini(windowsDir() + "system.ini");
+    outcome = runInstaller(packages() + "plain.exe", " /q");
+  }
+  EXPECT_NE(outcome.exitCode, 0u);
+  ASSERT_EQ(captions(outcome), std::vector<std::string>{"Preparing installation..."});
+  EXPECT_EQ(outcome.dialogs[0].text, "Unable to write to system.ini.");
+  expectNothingInstalled();
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
 }
+
+// ---- The Flash player ---------------------------------------------------------------------------
 
 TEST_F(Installer, FlashPlayerInstallerRunsOnlyForAMissingOrOldControl) {
   const std::string current = testlib::readFile(standIn("7.0.19.0"));
@@ -778,6 +671,120 @@ TEST_F(Installer, LockedOldControlEndsWithTheRestartQuestion) {
   // The installer confirmed the Flash Player installer's dialog itself.
   EXPECT_EQ(outcome.flashTrace, "args=/Q install=copy-failed dialog=7\r\n");
   EXPECT_TRUE(testlib::exists(saverDir(systemDir()) + "saver.dat"));
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
+// ---- The installer window -----------------------------------------------------------------------
+
+// The user's way: the window, the license accepted with its button, the display panel declined.
+TEST_F(Installer, InteractiveInstallCopiesTheLicenseAndOffersTheDisplayPanel) {
+  const PackageDirectory directory = directoryOf(testlib::readFile(packages() + "sample.exe"));
+  const std::string license = testlib::readFile(extracted() + directory.records[4].fileName());
+  bool licenseShown = false;
+  RunOptions options;
+  options.user = [&](const ChildDialogs&) {
+    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
+    if (!window) return;
+    licenseShown = testlib::findChildByText(window, license) != nullptr;
+    testlib::pressButton(window, "Accept and Install");
+  };
+  const Outcome outcome = runInstaller(packages() + "sample.exe", "", options);
+  EXPECT_EQ(outcome.exitCode, 0u);
+  EXPECT_TRUE(licenseShown);
+  ASSERT_EQ(captions(outcome), std::vector<std::string>{"Confirm"});
+  EXPECT_EQ(outcome.dialogs[0].text, displayPanelQuestion);
+  EXPECT_TRUE(closeProgramWindow(directory.records[5].fileName() + " - Notepad", 15000));
+  const std::string dir = saverDir(systemDir());
+  for (int index : {4, 5, 7}) {
+    const std::string name = directory.records[index].fileName();
+    EXPECT_EQ(testlib::readFile(dir + name), testlib::readFile(extracted() + name)) << name;
+  }
+  EXPECT_EQ(testlib::readFile(saverFile(systemDir())), testlib::readFile(extracted() + saverName + ".scr"));
+  EXPECT_EQ(activeSaver(), shortPath(saverFile(systemDir())));
+  EXPECT_EQ(registryValue(HKEY_LOCAL_MACHINE, uninstallKey(), "DisplayName"), saverName);
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
+// Declining the overwrite question leaves the earlier saver alone and the window ready; Cancel ends.
+TEST_F(Installer, InteractiveOverwriteDeclinedKeepsTheEarlierSaver) {
+  testlib::writeFile(saverFile(systemDir()), "old saver");
+  CreateDirectoryA(saverDir(systemDir()).c_str(), nullptr);
+  testlib::writeFile(saverDir(systemDir()) + "old.txt", "old companion");
+  RunOptions options;
+  options.user = [](const ChildDialogs& dialogs) {
+    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
+    if (!window || !testlib::pressButton(window, "Accept and Install")) return;
+    // The dialog thread declines the question; then the Install button is enabled again.
+    if (!dialogs.waitForAnswers(1, 20000)) return;
+    HWND install = testlib::findChildByText(window, "Accept and Install");
+    for (int i = 0; i < 1000 && install && !IsWindowEnabled(install); ++i) Sleep(10);
+    testlib::pressButton(window, "Cancel");
+  };
+  const Outcome outcome = runInstaller(packages() + "plain.exe", "", options);
+  EXPECT_EQ(outcome.exitCode, 0u);
+  ASSERT_EQ(captions(outcome), std::vector<std::string>{"Confirm"});
+  EXPECT_EQ(outcome.dialogs[0].text, overwriteQuestion);
+  EXPECT_EQ(testlib::readFile(saverFile(systemDir())), "old saver");
+  EXPECT_EQ(filesUnder(saverDir(systemDir())), std::set<std::string>{"old.txt"});
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, uninstallKey()));
+  EXPECT_EQ(activeSaver(), originalSaver_);
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
+// Cancel while the files are being written: what was written goes again, and the program ends.
+TEST_F(Installer, CancelDuringExtractionRemovesWhatWasWritten) {
+  RunOptions options;
+  options.user = [](const ChildDialogs&) {
+    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
+    if (!window || !testlib::pressButton(window, "Accept and Install")) return;
+    for (int i = 0; i < 2000 && !testlib::findChildByText(window, "Writing screen saver files..."); ++i) Sleep(5);
+    testlib::pressButton(window, "Cancel");
+  };
+  const Outcome outcome = runInstaller(packages() + "plain.exe", "", options);
+  EXPECT_EQ(outcome.exitCode, 0u);
+  EXPECT_EQ(captions(outcome), std::vector<std::string>{});
+  expectNothingInstalled();
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
+// A busy saver in the window: the user overwrites, the run stops with the status and the
+// report, the window stays for Cancel.
+TEST_F(Installer, BusySaverInTheWindowIsReportedAndCancelEnds) {
+  testlib::writeFile(saverFile(systemDir()), "old saver");
+  RunOptions options;
+  options.confirmButtons = {"OK"};
+  bool statusShown = false;
+  options.user = [&](const ChildDialogs& dialogs) {
+    HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
+    if (!window || !testlib::pressButton(window, "Accept and Install")) return;
+    // The question and the report are answered by the dialog thread; Cancel waits for both.
+    if (!dialogs.waitForAnswers(2, 30000)) return;
+    statusShown = testlib::findChildByText(window, "Installation Aborted: Screen saver cannot be replaced.") != nullptr;
+    testlib::pressButton(window, "Cancel");
+  };
+  Outcome outcome;
+  {
+    testlib::FileHolder holder({saverFile(systemDir())});
+    outcome = runInstaller(packages() + "plain.exe", "", options);
+  }
+  EXPECT_EQ(outcome.exitCode, 0u);
+  ASSERT_EQ(captions(outcome), (std::vector<std::string>{"Confirm", "Error"}));
+  EXPECT_EQ(outcome.dialogs[0].text, overwriteQuestion);
+  EXPECT_EQ(outcome.dialogs[1].text, saverBusyReport);
+  EXPECT_TRUE(statusShown);
+  EXPECT_EQ(testlib::readFile(saverFile(systemDir())), "old saver");
+  EXPECT_FALSE(testlib::exists(saverDir(systemDir())));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, uninstallKey()));
+  EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
+}
+
+TEST_F(Installer, InteractiveStartupFailureShowsBothMessagesAndEndsWithZero) {
+  const std::string plain = testlib::readFile(packages() + "plain.exe");
+  const std::string stub = writePackage("stub.exe", plain.substr(0, payloadOffset));
+  const Outcome outcome = runInstaller(stub, "");
+  EXPECT_EQ(outcome.exitCode, 0u);
+  ASSERT_EQ(captions(outcome), (std::vector<std::string>{"Error", "Error"}));
+  EXPECT_EQ(outcome.dialogs[1].text, startupFailure31);
   EXPECT_EQ(outcome.workDirsLeft, std::set<std::string>{});
 }
 
