@@ -10,6 +10,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <functional>
@@ -181,8 +182,45 @@ bool closeProgramWindow(const std::string& caption, DWORD timeoutMs, const std::
   return true;
 }
 
+// Whether process pid was started by this one: the installers are, the programs of other tests
+// running in the same prefix at the same time are not.
+bool startedHere(DWORD pid) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+    found = entry.th32ProcessID == pid && entry.th32ParentProcessID == GetCurrentProcessId();
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+struct WindowSearch {
+  const std::string& caption;
+  HWND found;
+};
+
+BOOL CALLBACK matchChildProcessWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  if (!IsWindowVisible(window) || testlib::windowText(window) != search->caption) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (!startedHere(pid)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// A visible top-level window with this caption shown by a program this process started, or nullptr.
+HWND childProcessWindow(const std::string& caption) {
+  WindowSearch search{caption, nullptr};
+  EnumWindows(matchChildProcessWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 // Answers the dialogs of the programs this test starts while the object lives: each window
-// captioned like one of the installer's dialogs, in another process, is recorded and its named
+// captioned like one of the installer's dialogs, in a process started here, is recorded and its named
 // button pressed. Error and information reports are acknowledged; questions are declined (No, or
 // Cancel where there is no No) unless the run says otherwise.
 class ChildDialogs {
@@ -241,10 +279,10 @@ class ChildDialogs {
   static DWORD WINAPI run(void* self) {
     auto* log = static_cast<ChildDialogs*>(self);
     while (!log->stopping_) {
+      Sleep(20);
       for (const Answer& answer : answers) {
-        HWND dialog = testlib::waitForWindow(answer.caption, 0, 20);
-        DWORD owner = 0;
-        if (!dialog || (GetWindowThreadProcessId(dialog, &owner), owner == GetCurrentProcessId())) continue;
+        HWND dialog = childProcessWindow(answer.caption);
+        if (!dialog) continue;
         Dialog seen{answer.caption, ""};
         for (const std::string& text : testlib::childTexts(dialog)) {
           if (seen.text.empty() && !text.empty() && !isButton(text)) seen.text = text;
