@@ -1,7 +1,7 @@
 // Fuzz target: saverpack's verify and list on any payload behind a stub. Both read installers
 // from anywhere, so no directory value, record range or data file may make them read out of bounds.
 #include "common/constants_shared.h"
-#include "tools/saverpack/packageInspector.h"
+#include "tools/saverpack/packageExaminer.h"
 
 #include <sstream>
 

@@ -2,7 +2,7 @@
 // built installers. Exit codes are listed in toolResult.h and README.md.
 #include "tools/saverpack/manifest.h"
 #include "tools/saverpack/packageBuilder.h"
-#include "tools/saverpack/packageInspector.h"
+#include "tools/saverpack/packageExaminer.h"
 
 #include <iostream>
 #include <string>

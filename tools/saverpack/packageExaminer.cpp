@@ -1,4 +1,4 @@
-#include "tools/saverpack/packageInspector.h"
+#include "tools/saverpack/packageExaminer.h"
 
 #include "common/constants_shared.h"
 #include "tools/saverpack/codecAccess.h"
