@@ -9,6 +9,7 @@
 
 #include "codec/dclTables.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -85,7 +86,7 @@ class Imploder {
       }
       if (current.length < lazyLimit && pos + 1 < end_) {
         Match next = findAndInsert(pos + 1);
-        if (next.length > current.length && worthwhile(next, pos + 1)) {
+        if (preferLiteralThenNext(current, next, pos)) {
           emitLiteral(s_.window[pos]);
           ++pos;
           current = next;
@@ -223,9 +224,26 @@ class Imploder {
   bool worthwhile(const Match& m, unsigned pos) const {
     if (m.length < 2) return false;
     if (m.length >= 4) return true;
-    unsigned literals = 0;
-    for (unsigned i = 0; i < m.length; ++i) literals += literalCost(s_.window[pos + i]);
-    return matchCost(m) < literals;
+    return matchCost(m) < literalsCost(pos, m.length);
+  }
+
+  unsigned literalsCost(unsigned pos, unsigned count) const {
+    unsigned cost = 0;
+    for (unsigned i = 0; i < count; ++i) cost += literalCost(s_.window[pos + i]);
+    return cost;
+  }
+
+  // The lazy step: a literal at pos followed by next (found at pos + 1) against current followed by
+  // the rest of next's bytes, which are a match at next's distance or literals. Both cover the same
+  // bytes; the cheaper in bits wins.
+  bool preferLiteralThenNext(const Match& current, const Match& next, unsigned pos) const {
+    if (next.length < current.length || !worthwhile(next, pos + 1)) return false;
+    unsigned viaNext = literalCost(s_.window[pos]) + matchCost(next);
+    unsigned rest = next.length + 1 - current.length;
+    unsigned restCost = literalsCost(pos + current.length, rest);
+    if (rest >= 3 || (rest == 2 && next.distance <= 256))
+      restCost = std::min(restCost, matchCost(Match{rest, next.distance}));
+    return viaNext < matchCost(current) + restCost;
   }
 
   void put(std::uint32_t value, unsigned bits) {
