@@ -10,7 +10,6 @@
 
 #include "codec/dclTables.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
