@@ -1,5 +1,6 @@
-// The compressor (implode) of the DCL library interface: hash-chain match finder with one-step
-// lazy matching, writing the fixed codes of dclTables.h.
+// The compressor (implode) of the DCL library interface: a hash-chain match finder and, over blocks
+// of up to 768 positions, the cheapest path in bits through literals and matches (the codes are
+// fixed, so every token's cost is known exactly), written with the fixed codes of dclTables.h.
 //
 // Limits it keeps: matches are at most 516 bytes (the original decompressor has only 516 bytes of
 // slack for a match), a length-2 match reaches back at most 256 bytes, a longer one at most the
@@ -21,20 +22,28 @@ constexpr unsigned inputBlock = 4096;    // bytes asked from read_buf per block
 constexpr unsigned outputPiece = 2048;   // bytes handed to write_buf per call
 constexpr unsigned maxLength = 516;      // longest match emitted
 constexpr unsigned maxDictionary = 4096;
-constexpr unsigned lookAhead = maxLength + 4;  // kept ahead of the position (the lazy step looks one further)
-constexpr unsigned windowSize = maxDictionary + lookAhead + inputBlock;
+constexpr unsigned parseBlock = 768;    // positions priced together; bounded by the work buffer
+constexpr unsigned lookAhead = maxLength + 4;
+constexpr unsigned windowSize = maxDictionary + parseBlock + lookAhead + inputBlock;
 constexpr unsigned windowPad = 16;       // match comparison reads 8-byte words past the data
 constexpr unsigned hashBits = 12;
-constexpr unsigned maxChain = 128;       // candidates tried per position
-constexpr unsigned lazyLimit = 64;       // a match this long is taken without looking one byte further
+constexpr unsigned pairHashBits = 10;
+constexpr unsigned maxChain = 64;        // candidates tried per position
+constexpr unsigned niceLength = 64;      // a match this long is taken as it is, ending the block
+constexpr unsigned skipLength = 12;      // within a match this long, later positions are not searched
 
 // Positions are stored as the low 16 bits of the absolute input offset; a distance is the 16-bit
 // difference. Chains are only followed while distances grow and stay within the dictionary, so
 // stale or never-set entries cost a comparison at most.
 struct ImplodeState {
-  std::uint16_t head3[1u << hashBits];  // most recent position with this 3-byte hash
-  std::uint16_t head2[1u << hashBits];  // most recent position with this 2-byte hash (length-2 matches)
-  std::uint16_t previous[maxDictionary];  // earlier position with the same 3-byte hash, by position % 4096
+  std::uint16_t head3[1u << hashBits];      // most recent position with this 3-byte hash
+  std::uint16_t head2[1u << pairHashBits];  // most recent position with this 2-byte hash (length-2 matches)
+  std::uint16_t previous[maxDictionary];    // earlier position with the same 3-byte hash, by position % 4096
+  // The block's cheapest paths: price[i] bits to reach block offset i, by a last token of
+  // stepLength[i] bytes (1 = literal) at stepDistance[i].
+  std::uint32_t price[parseBlock + 1];
+  std::uint16_t stepLength[parseBlock + 1];
+  std::uint16_t stepDistance[parseBlock + 1];
   std::uint8_t output[outputPiece + 16];
   std::uint8_t window[windowSize + windowPad];
 };
@@ -55,6 +64,26 @@ struct Match {
   unsigned distance = 0;
 };
 
+// The matches found at one position: each longer and farther than the one before, so lengths up
+// to matches[k].length are best served by the nearest distance that reaches them.
+struct Matches {
+  static constexpr unsigned capacity = 24;
+  Match match[capacity];
+  unsigned count = 0;
+  unsigned pairDistance = 0;  // nearest distance for a length-2 match (<= 256), 0: none
+  const Match& longest() const { return match[count - 1]; }
+};
+
+// Bits of the flag, length code and extra bits for each length.
+constexpr std::array<std::uint8_t, maxMatchLength + 1> makeLengthCosts() {
+  std::array<std::uint8_t, maxMatchLength + 1> costs{};
+  for (unsigned s = 0; s < 16; ++s)
+    for (unsigned l = lengthBase[s]; l < lengthBase[s] + (1u << lengthExtra[s]) && l <= maxMatchLength; ++l)
+      costs[l] = static_cast<std::uint8_t>(1 + lengthCode[s].bits + lengthExtra[s]);
+  return costs;
+}
+constexpr auto lengthCost = makeLengthCosts();
+
 class Imploder {
  public:
   Imploder(ImplodeState& s, dcl_read_fn read, dcl_write_fn write, void* param, unsigned ascii, unsigned dictionary)
@@ -71,34 +100,10 @@ class Imploder {
 
   void run() {
     unsigned pos = 0;
-    Match current;
-    bool searched = false;  // current holds the search result at pos
     for (;;) {
-      while (!ended_ && end_ - pos < lookAhead) pos = fill(pos);
+      while (!ended_ && end_ - pos < parseBlock + lookAhead) pos = fill(pos);
       if (pos >= end_) break;
-      if (!searched) current = findAndInsert(pos);
-      searched = false;
-      if (!worthwhile(current, pos)) {
-        emitLiteral(s_.window[pos]);
-        ++pos;
-        continue;
-      }
-      if (current.length < lazyLimit && pos + 1 < end_) {
-        Match next = findAndInsert(pos + 1);
-        if (next.length > current.length && worthwhile(next, pos + 1)) {
-          emitLiteral(s_.window[pos]);
-          ++pos;
-          current = next;
-          searched = true;
-          continue;
-        }
-        emitMatch(current);
-        for (unsigned p = pos + 2; p < pos + current.length; ++p) insert(p);
-      } else {
-        emitMatch(current);
-        for (unsigned p = pos + 1; p < pos + current.length; ++p) insert(p);
-      }
-      pos += current.length;
+      pos = encodeBlock(pos);
     }
     emitEnd();
   }
@@ -138,7 +143,7 @@ class Imploder {
   unsigned hash2(unsigned pos) const {
     const std::uint8_t* p = s_.window + pos;
     std::uint32_t v = (std::uint32_t{p[0]} << 8) | p[1];
-    return (v * 2654435761u) >> (32 - hashBits);
+    return (v * 2654435761u) >> (32 - pairHashBits);
   }
 
   void insert(unsigned pos) {
@@ -174,59 +179,132 @@ class Imploder {
 #endif
   }
 
-  // The longest match at pos over all earlier positions in the dictionary (nearest wins a tie),
-  // then records pos. Every position before pos has been recorded, pos itself not yet.
-  Match findAndInsert(unsigned pos) {
-    Match best;
+  // The matches at pos over all earlier positions in the dictionary (each longer than the last,
+  // nearest first), then records pos. Every position before pos has been recorded, pos not yet.
+  void findAndInsert(unsigned pos, Matches& found) {
+    found.count = 0;
+    found.pairDistance = 0;
     unsigned limit = end_ - pos < maxLength ? end_ - pos : maxLength;
     std::uint16_t a = absolute(pos);
     if (limit >= 3) {
       std::uint16_t candidate = s_.head3[hash3(pos)];
-      unsigned lastDistance = 0;
+      unsigned lastDistance = 0, best = 2;
       unsigned reach = pos < dictionary_ ? pos : dictionary_;
       for (unsigned chain = maxChain; chain > 0; --chain) {
         unsigned distance = static_cast<std::uint16_t>(a - candidate);
         if (distance <= lastDistance || distance > reach) break;
         unsigned from = pos - distance;
-        if (s_.window[from + best.length] == s_.window[pos + best.length]) {
+        if (s_.window[from + best] == s_.window[pos + best]) {
           unsigned length = commonLength(from, pos, limit);
-          if (length > best.length) {
-            best = {length, distance};
+          if (length > best) {
+            best = length;
+            if (found.count == Matches::capacity) --found.count;
+            found.match[found.count++] = {length, distance};
             if (length == limit) break;
           }
         }
         lastDistance = distance;
         candidate = s_.previous[candidate % maxDictionary];
       }
-      if (best.length < 3) best = Match{};
+      if (found.count > 0 && found.match[0].distance <= 256) found.pairDistance = found.match[0].distance;
     }
-    if (best.length == 0 && limit >= 2) {
+    if (found.pairDistance == 0 && limit >= 2) {
       unsigned distance = static_cast<std::uint16_t>(a - s_.head2[hash2(pos)]);
       if (distance >= 1 && distance <= 256 && distance <= pos &&
           s_.window[pos - distance] == s_.window[pos] && s_.window[pos - distance + 1] == s_.window[pos + 1])
-        best = {2, distance};
+        found.pairDistance = distance;
     }
     insert(pos);
-    return best;
+  }
+
+  // Prices every position of the block from pos, then writes the cheapest path. A match that
+  // reaches past the block, or is at least niceLength long, ends the block: it is written as found.
+  // Returns the position after the written tokens.
+  unsigned encodeBlock(unsigned pos) {
+    unsigned n = end_ - pos < parseBlock ? end_ - pos : parseBlock;
+    std::uint32_t* price = s_.price;
+    price[0] = 0;
+    for (unsigned i = 1; i <= n; ++i) price[i] = UINT32_MAX;
+    unsigned stop = n;
+    Match tail;
+    Matches found;
+    // Inside a long match the search pauses: those positions are offered only the match's own
+    // continuation, which is where nearly all of the time would otherwise go on long repeats.
+    Match carry;
+    unsigned carryStart = 0, searchFrom = 0;
+    for (unsigned i = 0; i < n; ++i) {
+      if (i < searchFrom) {
+        insert(pos + i);
+        relax(i, 1, 0, price[i] + literalCost(s_.window[pos + i]));
+        unsigned rest = carry.length - (i - carryStart);
+        if (rest >= 3) relax(i, rest, carry.distance, price[i] + distanceCost(carry.distance, dbits_) + lengthCost[rest]);
+        continue;
+      }
+      findAndInsert(pos + i, found);
+      if (found.count > 0) {
+        const Match& longest = found.longest();
+        if (longest.length >= niceLength || i + longest.length > n) {
+          stop = i;
+          tail = longest;
+          break;
+        }
+      }
+      relax(i, 1, 0, price[i] + literalCost(s_.window[pos + i]));
+      if (found.pairDistance && i + 2 <= n) relax(i, 2, found.pairDistance, price[i] + lengthCost[2] + distanceCost(found.pairDistance, 2));
+      unsigned length = 3;
+      for (unsigned k = 0; k < found.count; ++k) {
+        const Match& m = found.match[k];
+        std::uint32_t base = price[i] + distanceCost(m.distance, dbits_);
+        for (; length <= m.length; ++length) relax(i, length, m.distance, base + lengthCost[length]);
+      }
+      if (found.count > 0 && found.longest().length >= skipLength) {
+        carry = found.longest();
+        carryStart = i;
+        searchFrom = i + carry.length;
+      }
+    }
+    emitPath(pos, stop);
+    pos += stop;
+    if (tail.length) {
+      emitMatch(tail);
+      for (unsigned p = pos + 1; p < pos + tail.length; ++p) insert(p);
+      pos += tail.length;
+    }
+    return pos;
+  }
+
+  void relax(unsigned from, unsigned length, unsigned distance, std::uint32_t cost) {
+    unsigned to = from + length;
+    if (cost < s_.price[to]) {
+      s_.price[to] = cost;
+      s_.stepLength[to] = static_cast<std::uint16_t>(length);
+      s_.stepDistance[to] = static_cast<std::uint16_t>(distance);
+    }
+  }
+
+  // Writes the tokens of the cheapest path from block offset 0 to stop; the path is walked back
+  // first, leaving each step's end in price[] of its start.
+  void emitPath(unsigned pos, unsigned stop) {
+    for (unsigned j = stop; j > 0;) {
+      unsigned from = j - s_.stepLength[j];
+      s_.price[from] = j;
+      j = from;
+    }
+    for (unsigned i = 0; i < stop;) {
+      unsigned j = s_.price[i];
+      if (s_.stepLength[j] == 1)
+        emitLiteral(s_.window[pos + i]);
+      else
+        emitMatch(Match{s_.stepLength[j], s_.stepDistance[j]});
+      i = j;
+    }
+  }
+
+  unsigned distanceCost(unsigned distance, unsigned lowBits) const {
+    return distanceCode[(distance - 1) >> lowBits].bits + lowBits;
   }
 
   unsigned literalCost(unsigned byte) const { return 1 + (ascii_ ? asciiCode[byte].bits : 8); }
-
-  unsigned matchCost(const Match& m) const {
-    unsigned symbol = lengthSymbol[m.length];
-    unsigned lowBits = m.length == 2 ? 2 : dbits_;
-    return 1 + lengthCode[symbol].bits + lengthExtra[symbol] + distanceCode[(m.distance - 1) >> lowBits].bits + lowBits;
-  }
-
-  // A match is taken only where it is shorter than its bytes as literals (short far matches in
-  // ASCII mode often are not).
-  bool worthwhile(const Match& m, unsigned pos) const {
-    if (m.length < 2) return false;
-    if (m.length >= 4) return true;
-    unsigned literals = 0;
-    for (unsigned i = 0; i < m.length; ++i) literals += literalCost(s_.window[pos + i]);
-    return matchCost(m) < literals;
-  }
 
   void put(std::uint32_t value, unsigned bits) {
     bits_ |= std::uint64_t{value} << count_;

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
   struct Files files = {fopen(argv[argc - 2], "rb"), fopen(argv[argc - 1], "wb")};
   if (!files.in || !files.out) return 100;
   /* Work buffers with stale contents, as a caller's would have. */
-  static char work[36312 + 4096];
+  /* StormLib's work structures hold pointers: on 64-bit they outgrow the 32-bit sizes. */
+  static char work[65536];
   memset(work, 0xA5, sizeof work);
   unsigned int status;
   if (implodeMode) {

@@ -1,6 +1,7 @@
 // TCompressor against the real impborl.dll of this build and against libraries it must refuse,
 // each copied into a scratch directory as "impborl.dll".
 #include "codec/dclBuffer.h"
+#include "common/applicationFailure.h"
 #include "package/pk_stuff.h"
 #include "tests/harness/testlib.h"
 
@@ -80,6 +81,22 @@ TEST(Compressor, PackedDataThatEndsEarlyGivesAShorterFileAndStillSucceeds) {
   EXPECT_GT(out.size(), 0u);
   EXPECT_LT(out.size(), data.size());
   EXPECT_TRUE(data.compare(0, out.size(), out) == 0) << "not a prefix of the data";
+}
+
+TEST(Compressor, OutputThatCannotBeCreatedLeavesAsApplicationFailure) {
+  testlib::ScratchDir dir("compressor");
+  copyLibrary(testlib::programDir() + "impborl.dll", dir.path());
+  std::string input = packed("some data");
+  TCompressor compressor(dir.path());
+  ASSERT_TRUE(compressor.loaded);
+  std::string path = dir / "missing\\out.bin";
+  try {
+    compressor.expandToFile(path, reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
+    FAIL() << "no failure";
+  } catch (const ApplicationFailure& failure) {
+    EXPECT_EQ(failure.message(), "Cannot create file " + path);
+    EXPECT_EQ(failure.code(), ERROR_PATH_NOT_FOUND);
+  }
 }
 
 }  // namespace
