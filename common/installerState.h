@@ -1,7 +1,7 @@
 // The installer's process-wide state that start-up sets and the install steps read: the package
 // directory, the two flags, the installer window's fields, and the three window operations the
 // steps may call. The steps never touch the window's controls; TInstallerForm implements
-// InstallerUi, and tests give their own (or none) to run a step without a visible window.
+// InstallerUi, and tests give their own to run a step without a visible window.
 #pragma once
 #include "common/dataStructures_shared.h"
 
@@ -16,14 +16,6 @@ class InstallerUi {
   virtual void showStatus(const std::string& text) = 0;
   virtual void stepProgress() = 0;
   virtual void pauseBriefly() = 0;
-};
-
-// An InstallerUi that shows nothing and does not pause (silent steps, tests).
-class NoInstallerUi : public InstallerUi {
- public:
-  void showStatus(const std::string&) override {}
-  void stepProgress() override {}
-  void pauseBriefly() override {}
 };
 
 // Fields of the installer window that start-up sets (all 0 when the window is created).
