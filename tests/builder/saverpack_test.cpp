@@ -74,6 +74,15 @@ PackageDirectory directoryOf(const Bytes& installer) {
   return parsePackageDirectory(installer.data() + payloadOffset);
 }
 
+// A damage that edits the package directory of an installer in place.
+std::function<void(Bytes&)> editDirectory(void (*edit)(PackageDirectory&)) {
+  return [edit](Bytes& b) {
+    PackageDirectory d = directoryOf(b);
+    edit(d);
+    serialisePackageDirectory(d, b.data() + payloadOffset);
+  };
+}
+
 void patchDirectory(const fs::path& installer, const PackageDirectory& directory) {
   Bytes bytes = readBytes(installer);
   serialisePackageDirectory(directory, bytes.data() + payloadOffset);
@@ -268,49 +277,25 @@ TEST_F(Saverpack, VerifyReportsEachDamage) {
        },
        "record 7 (\"reef.scf\"): bytes 1662158..1698801 are not inside the file"},
       {"negative start",
-       [](Bytes& b) {
-         PackageDirectory d = directoryOf(b);
-         d.records[9].firstByte = -4;
-         serialisePackageDirectory(d, b.data() + payloadOffset);
-       },
+       editDirectory([](PackageDirectory& d) { d.records[9].firstByte = -4; }),
        "record 9 (\"saver1.dll\"): bytes -4..1691333 are not inside"},
       {"wrong engine name",
-       [](Bytes& b) {
-         PackageDirectory d = directoryOf(b);
-         d.records[6].setFileName("Coral Reef Aqua.SCR");
-         serialisePackageDirectory(d, b.data() + payloadOffset);
-       },
+       editDirectory([](PackageDirectory& d) { d.records[6].setFileName("Coral Reef Aqua.SCR"); }),
        "name must be \"Coral Reef Aqua.scr\""},
       {"empty required slot",
-       [](Bytes& b) {
-         PackageDirectory d = directoryOf(b);
-         d.records[2].nameLength = 0;
-         serialisePackageDirectory(d, b.data() + payloadOffset);
-       },
+       editDirectory([](PackageDirectory& d) { d.records[2].nameLength = 0; }),
        "record 2: empty, but the installer extracts this slot"},
       {"empty slot of another kind",
-       [](Bytes& b) {
-         PackageDirectory d = directoryOf(b);
-         d.records[4].kind = 5;
-         serialisePackageDirectory(d, b.data() + payloadOffset);
-       },
+       editDirectory([](PackageDirectory& d) { d.records[4].kind = 5; }),
        "record 4: empty slot must have kind 7"},
       {"stub record moved",
-       [](Bytes& b) {
-         PackageDirectory d = directoryOf(b);
-         d.records[0].lastByte = 1000;
-         serialisePackageDirectory(d, b.data() + payloadOffset);
-       },
+       editDirectory([](PackageDirectory& d) { d.records[0].lastByte = 1000; }),
        "the stub record must span 0..671743"},
       {"movie copy without a movie",
        [](Bytes& b) { b[payloadOffset] = presentationBitmap; },
        "entry 1 is a copy of the intro movie, but the presentation is not a movie"},
       {"stored size differs",
-       [](Bytes& b) {
-         PackageDirectory d = directoryOf(b);
-         d.records[3].size = 5;
-         serialisePackageDirectory(d, b.data() + payloadOffset);
-       },
+       editDirectory([](PackageDirectory& d) { d.records[3].size = 5; }),
        "size 5 differs from the stored length 193876"},
   };
   for (const Case& c : cases) {
@@ -516,11 +501,7 @@ TEST_F(Saverpack, VerifyReportsCompressedDataOfTheWrongSize) {
     const char* message;
   } cases[] = {
       {"record size",
-       [](Bytes& b) {
-         PackageDirectory d = directoryOf(b);
-         d.records[6].size += 1;
-         serialisePackageDirectory(d, b.data() + payloadOffset);
-       },
+       editDirectory([](PackageDirectory& d) { d.records[6].size += 1; }),
        "expands to 217538 bytes, the record says 217539"},
       {"record data",
        [](Bytes& b) {
