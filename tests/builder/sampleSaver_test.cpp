@@ -73,10 +73,13 @@ TEST(SampleSaver, FullScreenIgnoresJitterButEndsOnAMouseMove) {
   ASSERT_TRUE(saver.started());
   HWND window = testlib::waitForWindow(saverTitle, saver.id());
   ASSERT_NE(window, nullptr);
-  PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
-  PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(102, 101));
+  // The window may also get a move from the real pointer: the posted ones start where it is.
+  POINT pointer;
+  GetCursorPos(&pointer);
+  PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(pointer.x, pointer.y));
+  PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(pointer.x + 2, pointer.y + 1));
   EXPECT_EQ(saver.waitForExit(500), DWORD(-1));
-  PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(160, 140));
+  PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(pointer.x + 60, pointer.y + 40));
   EXPECT_EQ(saver.waitForExit(), 0u);
 }
 

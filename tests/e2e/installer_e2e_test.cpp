@@ -10,9 +10,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 #include <windows.h>
-#include <tlhelp32.h>
 
-#include <atomic>
 #include <functional>
 #include <set>
 #include <string>
@@ -182,135 +180,23 @@ bool closeProgramWindow(const std::string& caption, DWORD timeoutMs, const std::
   return true;
 }
 
-// Whether process pid was started by this one: the installers are, the programs of other tests
-// running in the same prefix at the same time are not.
-bool startedHere(DWORD pid) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  PROCESSENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  bool found = false;
-  for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
-    found = entry.th32ProcessID == pid && entry.th32ParentProcessID == GetCurrentProcessId();
-  }
-  CloseHandle(snapshot);
-  return found;
+// The installer's dialogs as a user answers them, in the programs this test starts (not those of
+// other tests running in the same prefix): reports are acknowledged; questions are declined (No, or
+// Cancel where there is no No) unless the run gives other buttons for them.
+std::vector<testlib::DialogLog::Answer> installerAnswers(const std::vector<std::string>& confirmButtons) {
+  return {{"Error", {"&Abort"}},
+          {"Information", {"&Abort"}},
+          {"Confirm", confirmButtons.empty() ? std::vector<std::string>{"&No", "Cancel"} : confirmButtons},
+          {"Installation Successful.", {"&No"}},
+          // the application's own failure box, titled in silent mode
+          {"Preparing installation...", {"OK"}}};
 }
-
-struct WindowSearch {
-  const std::string& caption;
-  HWND found;
-};
-
-BOOL CALLBACK matchChildProcessWindow(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<WindowSearch*>(parameter);
-  if (!IsWindowVisible(window) || testlib::windowText(window) != search->caption) return TRUE;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (!startedHere(pid)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-// A visible top-level window with this caption shown by a program this process started, or nullptr.
-HWND childProcessWindow(const std::string& caption) {
-  WindowSearch search{caption, nullptr};
-  EnumWindows(matchChildProcessWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// Answers the dialogs of the programs this test starts while the object lives: each window
-// captioned like one of the installer's dialogs, in a process started here, is recorded and its named
-// button pressed. Error and information reports are acknowledged; questions are declined (No, or
-// Cancel where there is no No) unless the run says otherwise.
-class ChildDialogs {
- public:
-  struct Dialog {
-    std::string caption;
-    std::string text;  // the message: the first text that is not a button's
-  };
-
-  explicit ChildDialogs(std::vector<std::string> confirmButtons) : confirmButtons_(std::move(confirmButtons)) {
-    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
-  }
-  ~ChildDialogs() { stop(); }
-
-  // How many dialogs have been answered so far.
-  int answered() const { return answered_; }
-  // Waits until at least count dialogs have been answered; false when that took longer than timeoutMs.
-  bool waitForAnswers(int count, DWORD timeoutMs) const {
-    for (DWORD waited = 0; answered_ < count; waited += 10) {
-      if (waited > timeoutMs) return false;
-      Sleep(10);
-    }
-    return true;
-  }
-
-  // Once the installer has ended, all its dialogs have been answered.
-  std::vector<Dialog> stop() {
-    if (thread_) {
-      stopping_ = true;
-      WaitForSingleObject(thread_, INFINITE);
-      CloseHandle(thread_);
-      thread_ = nullptr;
-    }
-    return dialogs_;
-  }
-
- private:
-  struct Answer {
-    const char* caption;
-    std::vector<std::string> buttons;  // the first one the dialog has is pressed
-  };
-  inline static const Answer answers[] = {{"Error", {"&Abort"}},
-                                          {"Information", {"&Abort"}},
-                                          {"Confirm", {"&No", "Cancel"}},
-                                          {"Installation Successful.", {"&No"}},
-                                          // the application's own failure box, titled in silent mode
-                                          {"Preparing installation...", {"OK"}}};
-
-  static bool isButton(const std::string& text) {
-    for (const char* button : {"&Abort", "&Yes", "&No", "OK", "Cancel"}) {
-      if (text == button) return true;
-    }
-    return false;
-  }
-
-  static DWORD WINAPI run(void* self) {
-    auto* log = static_cast<ChildDialogs*>(self);
-    while (!log->stopping_) {
-      Sleep(20);
-      for (const Answer& answer : answers) {
-        HWND dialog = childProcessWindow(answer.caption);
-        if (!dialog) continue;
-        Dialog seen{answer.caption, ""};
-        for (const std::string& text : testlib::childTexts(dialog)) {
-          if (seen.text.empty() && !text.empty() && !isButton(text)) seen.text = text;
-        }
-        log->dialogs_.push_back(seen);
-        const bool confirm = std::string(answer.caption) == "Confirm" && !log->confirmButtons_.empty();
-        for (const std::string& button : confirm ? log->confirmButtons_ : answer.buttons) {
-          if (testlib::pressButton(dialog, button)) break;
-        }
-        for (int i = 0; i < 500 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(10);
-        ++log->answered_;
-      }
-    }
-    return 0;
-  }
-
-  const std::vector<std::string> confirmButtons_;
-  HANDLE thread_ = nullptr;
-  std::atomic<bool> stopping_{false};
-  std::atomic<int> answered_{0};
-  std::vector<Dialog> dialogs_;
-};
 
 // ---- Running the installer --------------------------------------------------------------------
 
 struct Outcome {
   DWORD exitCode = 0;
-  std::vector<ChildDialogs::Dialog> dialogs;
+  std::vector<testlib::DialogLog::Dialog> dialogs;
   std::string flashTrace;              // the Flash Player installer stand-in's lines, one per run
   std::set<std::string> workDirsLeft;  // TEMP\QPF<n> directories still there afterwards
 };
@@ -349,7 +235,7 @@ struct RunOptions {
   std::vector<std::string> environment;  // these win over the run's own TEMP and the stand-in's variables
   std::vector<std::string> workDirsBefore;  // directories made in TEMP first, as earlier runs left them
   // Acts on the installer's window while it runs, on a thread of its own; must time out itself.
-  std::function<void(const ChildDialogs&)> user;
+  std::function<void(const testlib::DialogLog&)> user;
   std::vector<std::string> confirmButtons;  // the answer to questions, when not the declining one
 };
 
@@ -372,12 +258,12 @@ Outcome runInstaller(const std::string& package, const std::string& arguments, c
   }
 
   Outcome outcome;
-  ChildDialogs dialogs(options.confirmButtons);
+  testlib::DialogLog dialogs(testlib::DialogLog::Owner::startedHere, installerAnswers(options.confirmButtons));
   {
     Worker user(options.user ? std::function<void()>([&] { options.user(dialogs); }) : std::function<void()>());
     outcome.exitCode = testlib::runProcess("\"" + package + "\"" + arguments, variables, 60000);
   }
-  outcome.dialogs = dialogs.stop();
+  outcome.dialogs = dialogs.dialogs();
   for (int i = 0; i < 200; ++i) {
     outcome.flashTrace = testlib::readFile(trace);
     int lines = 0;
@@ -537,7 +423,7 @@ TEST_F(Installer, OnlyAWholeSlashQSelectsSilentMode) {
     SCOPED_TRACE(c.arguments);
     bool windowShown = false;
     RunOptions options;
-    options.user = [&](const ChildDialogs&) {
+    options.user = [&](const testlib::DialogLog&) {
       HWND window = testlib::waitForWindow(installerCaption, 0, c.silent ? 0 : 30000);
       windowShown = window != nullptr;
       if (window) testlib::pressButton(window, "Cancel");
@@ -720,7 +606,7 @@ TEST_F(Installer, InteractiveInstallCopiesTheLicenseAndOffersTheDisplayPanel) {
   const std::string license = testlib::readFile(extracted() + directory.records[4].fileName());
   bool licenseShown = false;
   RunOptions options;
-  options.user = [&](const ChildDialogs&) {
+  options.user = [&](const testlib::DialogLog&) {
     HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
     if (!window) return;
     licenseShown = testlib::findChildByText(window, license) != nullptr;
@@ -749,7 +635,7 @@ TEST_F(Installer, InteractiveOverwriteDeclinedKeepsTheEarlierSaver) {
   CreateDirectoryA(saverDir(systemDir()).c_str(), nullptr);
   testlib::writeFile(saverDir(systemDir()) + "old.txt", "old companion");
   RunOptions options;
-  options.user = [](const ChildDialogs& dialogs) {
+  options.user = [](const testlib::DialogLog& dialogs) {
     HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
     if (!window || !testlib::pressButton(window, "Accept and Install")) return;
     // The dialog thread declines the question; then the Install button is enabled again.
@@ -772,7 +658,7 @@ TEST_F(Installer, InteractiveOverwriteDeclinedKeepsTheEarlierSaver) {
 // Cancel while the files are being written: what was written goes again, and the program ends.
 TEST_F(Installer, CancelDuringExtractionRemovesWhatWasWritten) {
   RunOptions options;
-  options.user = [](const ChildDialogs&) {
+  options.user = [](const testlib::DialogLog&) {
     HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
     if (!window || !testlib::pressButton(window, "Accept and Install")) return;
     for (int i = 0; i < 2000 && !testlib::findChildByText(window, "Writing screen saver files..."); ++i) Sleep(5);
@@ -792,7 +678,7 @@ TEST_F(Installer, BusySaverInTheWindowIsReportedAndCancelEnds) {
   RunOptions options;
   options.confirmButtons = {"OK"};
   bool statusShown = false;
-  options.user = [&](const ChildDialogs& dialogs) {
+  options.user = [&](const testlib::DialogLog& dialogs) {
     HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
     if (!window || !testlib::pressButton(window, "Accept and Install")) return;
     // The question and the report are answered by the dialog thread; Cancel waits for both.

@@ -1,5 +1,7 @@
 #include "tests/harness/testlib.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -162,19 +164,23 @@ DWORD runProcess(const std::string& commandLine, const std::vector<std::string>&
 
 namespace {
 struct FindRequest {
-  std::string caption;
-  DWORD pid;
+  const std::string& caption;
+  std::function<bool(DWORD)> ownerMatches;
   HWND found;
 };
 BOOL CALLBACK matchWindow(HWND window, LPARAM parameter) {
   auto* request = reinterpret_cast<FindRequest*>(parameter);
-  if (!IsWindowVisible(window)) return TRUE;
+  if (!IsWindowVisible(window) || windowText(window) != request->caption) return TRUE;
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (request->pid && owner != request->pid) return TRUE;
-  if (windowText(window) != request->caption) return TRUE;
+  if (!request->ownerMatches(owner)) return TRUE;
   request->found = window;
   return FALSE;
+}
+HWND findWindow(const std::string& caption, std::function<bool(DWORD)> ownerMatches) {
+  FindRequest request{caption, std::move(ownerMatches), nullptr};
+  EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&request));
+  return request.found;
 }
 BOOL CALLBACK collectChild(HWND child, LPARAM parameter) {
   reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(child);
@@ -190,9 +196,8 @@ std::vector<HWND> children(HWND window) {
 HWND waitForWindow(const std::string& caption, DWORD pid, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
-    FindRequest request{caption, pid, nullptr};
-    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&request));
-    if (request.found) return request.found;
+    HWND found = findWindow(caption, [pid](DWORD owner) { return !pid || owner == pid; });
+    if (found) return found;
     if (GetTickCount() - start > timeoutMs) return nullptr;
     Sleep(50);
   }
@@ -255,6 +260,74 @@ bool DialogAnswerer::seen() {
 const std::vector<std::string>& DialogAnswerer::texts() {
   join();
   return texts_;
+}
+
+bool startedHere(DWORD pid) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+    found = entry.th32ProcessID == pid && entry.th32ParentProcessID == GetCurrentProcessId();
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+DialogLog::DialogLog(Owner owner, std::vector<Answer> answers) : owner_(owner), answers_(std::move(answers)) {
+  thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+}
+
+DialogLog::~DialogLog() { stop(); }
+
+void DialogLog::stop() {
+  if (!thread_) return;
+  stopping_ = true;
+  WaitForSingleObject(thread_, INFINITE);
+  CloseHandle(thread_);
+  thread_ = nullptr;
+}
+
+const std::vector<DialogLog::Dialog>& DialogLog::dialogs() {
+  stop();
+  return dialogs_;
+}
+
+bool DialogLog::waitForAnswers(int count, DWORD timeoutMs) const {
+  for (DWORD waited = 0; answered_ < count; waited += 10) {
+    if (waited > timeoutMs) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+DWORD WINAPI DialogLog::run(void* self) {
+  auto* log = static_cast<DialogLog*>(self);
+  const DWORD me = GetCurrentProcessId();
+  auto ownerMatches = [log, me](DWORD pid) {
+    return log->owner_ == Owner::thisProcess ? pid == me : startedHere(pid);
+  };
+  while (!log->stopping_) {
+    Sleep(10);
+    for (const Answer& answer : log->answers_) {
+      HWND dialog = findWindow(answer.caption, ownerMatches);
+      if (!dialog) continue;
+      Dialog seen{answer.caption, ""};
+      for (HWND child : children(dialog)) {
+        char kind[16] = "";
+        GetClassNameA(child, kind, sizeof kind);
+        if (seen.text.empty() && lstrcmpiA(kind, "Static") == 0) seen.text = windowText(child);
+      }
+      log->dialogs_.push_back(seen);
+      for (const std::string& button : answer.buttons) {
+        if (pressButton(dialog, button)) break;
+      }
+      for (int i = 0; i < 500 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(10);
+      ++log->answered_;
+    }
+  }
+  return 0;
 }
 
 }  // namespace testlib

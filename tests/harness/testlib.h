@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -84,6 +85,49 @@ class DialogAnswerer {
   bool seen_ = false;
   std::vector<std::string> texts_;
   static DWORD WINAPI run(void* self);
+};
+
+// Whether process pid was started by this one (its parent is this process).
+bool startedHere(DWORD pid);
+
+// Answers dialogs on another thread while the object lives: each visible window captioned like one
+// of the answers, shown by the chosen processes, is recorded and the first of the answer's buttons
+// that it has is pressed. A test learns from it how many dialogs a call showed, none included,
+// without waiting for a timeout: a modal dialog has been answered when the call that showed it returns.
+class DialogLog {
+ public:
+  enum class Owner { thisProcess, startedHere };
+  struct Answer {
+    std::string caption;
+    std::vector<std::string> buttons;
+  };
+  struct Dialog {
+    std::string caption;
+    std::string text;  // the message: the first static control's text
+  };
+
+  // By default: this process's error and information reports, acknowledged with "&Abort".
+  explicit DialogLog(Owner owner = Owner::thisProcess,
+                     std::vector<Answer> answers = {{"Error", {"&Abort"}}, {"Information", {"&Abort"}}});
+  ~DialogLog();
+  DialogLog(const DialogLog&) = delete;
+  DialogLog& operator=(const DialogLog&) = delete;
+
+  int answered() const { return answered_; }
+  // Waits until at least count dialogs have been answered; false when that took longer than timeoutMs.
+  bool waitForAnswers(int count, DWORD timeoutMs) const;
+  // Stops answering and gives what was answered.
+  const std::vector<Dialog>& dialogs();
+
+ private:
+  void stop();
+  static DWORD WINAPI run(void* self);
+  const Owner owner_;
+  const std::vector<Answer> answers_;
+  HANDLE thread_ = nullptr;
+  std::atomic<bool> stopping_{false};
+  std::atomic<int> answered_{0};
+  std::vector<Dialog> dialogs_;
 };
 
 }  // namespace testlib

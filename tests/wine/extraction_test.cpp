@@ -6,7 +6,6 @@
 #include "package/packageFile.h"
 #include "package/recordExtraction.h"
 #include "tests/harness/testlib.h"
-#include "tests/wine/dialogLog.h"
 #include "tests/wine/packageFixture.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +50,7 @@ TEST_F(Extraction, CopyPackageWithBusyStaleCopyReportsCopyFailureAndReturnsDelet
   writeFile(installPaths.installerPath, "the installer file");
   writeFile(installPaths.packageCopy, "stale");
   testlib::FileHolder holder({installPaths.packageCopy});
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(copyPackage(), rcFileBusy);
   const auto& dialogs = log.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -61,7 +60,7 @@ TEST_F(Extraction, CopyPackageWithBusyStaleCopyReportsCopyFailureAndReturnsDelet
 
 TEST_F(Extraction, StubWithoutPayloadIsAShortDirectory) {
   writeFile(installPaths.packageCopy, std::string(payloadOffset, '\0'));
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(readPackageDirectory(ui), rcShortDirectory);
   const auto& dialogs = log.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -82,7 +81,7 @@ TEST_F(Extraction, ReadPackageDirectoryExtractsTheLibraryAsDll) {
 
 TEST_F(Extraction, EmptyLibrarySlotIsReportedWithEmptyPath) {
   package.write(installPaths.packageCopy);
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(readPackageDirectory(ui), rcNoRecordName);
   const auto& dialogs = log.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -115,7 +114,7 @@ TEST_F(Extraction, LoopWritesEachRecordWithOneProgressStep) {
 
 TEST_F(Extraction, EmptyEngineSlotStopsLoopWithReportedEmptyPath) {
   package.saverRecords().empty(6);
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(runLoop(false), rcNoRecordName);
   const auto& dialogs = log.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -139,7 +138,7 @@ TEST_F(Extraction, BusyEngineGivesSaverBusyWithoutReport) {
   writeFile(system("Test.scr"), "old engine");
   {
     testlib::FileHolder holder({system("Test.scr")});
-    DialogLog log;
+    testlib::DialogLog log;
     EXPECT_EQ(runLoop(false), rcSaverBusy);
     EXPECT_TRUE(log.dialogs().empty());
   }
@@ -152,7 +151,7 @@ TEST_F(Extraction, BusyCompanionLibraryIsSkippedAndLoopGoesOn) {
   writeFile(saver("saver1.dll"), "old library");
   {
     testlib::FileHolder holder({saver("saver1.dll")});
-    DialogLog log;
+    testlib::DialogLog log;
     EXPECT_EQ(runLoop(false), 0);
     EXPECT_TRUE(log.dialogs().empty());
   }
@@ -163,7 +162,7 @@ TEST_F(Extraction, BusyCompanionLibraryIsSkippedAndLoopGoesOn) {
 TEST_F(Extraction, StoredRecordPastEndOfPackageKeepsTheBytesThatExist) {
   package.saverRecords().record(10, "saver2.dll", rkCompanion, "the last bytes");
   package.directory().records[10].lastByte += 100;
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(runLoop(false), rcShortRead);
   EXPECT_EQ(readFile(saver("saver2.dll")), "the last bytes");
   const auto& dialogs = log.dialogs();
@@ -221,7 +220,7 @@ TEST_F(Extraction, CompressedRecordsAreExpandedAndCheckedAgainstTheirSize) {
     package.saverRecords().record(c.index, c.name, c.kind, implode(content), true,
                                   static_cast<std::int32_t>(content.size()) + c.sizeDelta);
     const std::string destination = (c.kind == rkSystemDir ? installPaths.systemDir : installPaths.saverDir) + c.name;
-    DialogLog log;
+    testlib::DialogLog log;
     EXPECT_EQ(runLoop(false), c.expected) << c.name << " " << c.sizeDelta;
     const auto& dialogs = log.dialogs();
     ASSERT_EQ(dialogs.size(), c.reported ? 1u : 0u) << c.name << " " << c.sizeDelta;
@@ -238,7 +237,7 @@ TEST_F(Extraction, CompressedRecordPastEndOfPackageIsShortWithoutExpanding) {
   ASSERT_TRUE(CopyFileA((testlib::programDir() + "impborl.dll").c_str(), work("impborl.dll").c_str(), FALSE));
   package.saverRecords().record(10, "saver2.dll", rkCompanion, implode("data"), true, 4);
   package.directory().records[10].lastByte = 0x7ffffff0;
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(runLoop(false), rcShortRead);
   EXPECT_EQ(log.dialogs().size(), 1u);
   EXPECT_FALSE(exists(saver("saver2.dll")));
@@ -266,7 +265,7 @@ TEST_F(Extraction, IntroMediaIsRenamedForPictures) {
 
 TEST_F(Extraction, LoadersReturnEmptySlotWithoutReport) {
   package.write(installPaths.packageCopy);
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(loadFlashInstaller(ui), rcNoRecordName);
   EXPECT_EQ(loadIntroMedia(ui), rcNoRecordName);
   EXPECT_EQ(loadLicense(ui), rcNoRecordName);
@@ -310,7 +309,7 @@ TEST_F(Extraction, NamesLeavingTheDestinationAreRefusedAndReported) {
     ScratchInstall fresh;
     package = PackageBuilder();
     package.saverRecords().record(9, name, rkCompanion, "must not be written");
-    DialogLog log;
+    testlib::DialogLog log;
     EXPECT_EQ(runLoop(false), rcUnsafeFileName) << name;
     const auto& dialogs = log.dialogs();
     ASSERT_EQ(dialogs.size(), 1u) << name;
@@ -324,7 +323,7 @@ TEST_F(Extraction, KindsWithoutDestinationAreRefusedAndReported) {
   for (std::int32_t kind : {0, 8, 9, 11, -1}) {
     package = PackageBuilder();
     package.saverRecords().record(7, "Test.scf", kind, "nowhere to go");
-    DialogLog log;
+    testlib::DialogLog log;
     EXPECT_EQ(runLoop(false), rcNoDestination) << kind;
     const auto& dialogs = log.dialogs();
     ASSERT_EQ(dialogs.size(), 1u) << kind;
@@ -346,7 +345,7 @@ TEST_F(Extraction, ImpossibleRecordSpansFailWithoutAllocating) {
     package.saverRecords().record(9, "saver1.dll", rkCompanion, "x", c.compressed);
     package.directory().records[9].firstByte = c.firstByte;
     package.directory().records[9].lastByte = c.lastByte;
-    DialogLog log;
+    testlib::DialogLog log;
     EXPECT_EQ(runLoop(false), c.expected) << c.firstByte << ".." << c.lastByte;
     EXPECT_EQ(log.dialogs().size(), 1u);
   }

@@ -5,7 +5,6 @@
 #include "common/reportError.h"
 #include "package/saverDataFile.h"
 #include "tests/harness/testlib.h"
-#include "tests/wine/dialogLog.h"
 #include "tests/wine/packageFixture.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +91,7 @@ TEST_F(SaverData, ReadSettingsBlockCarriesTheBlockOver) {
 
 TEST_F(SaverData, ShortDataFileIsReportedWithItsPath) {
   writeFile(installPaths.saverDataPath, std::string(settingsBlockSize - 1, 'x'));
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(readSettingsBlock(state), ioShortRead);
   const auto& dialogs = log.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -131,7 +130,7 @@ TEST_F(SaverData, MovieSaverCopiesTheIntroMovieAndLaterMovieEntriesCopyTheFirst)
 
 TEST_F(SaverData, FailedMovieCopyIsReportedWithTheSource) {
   file.entry("saver.swf", "", entryKindMovieCopy).write();
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(installSaverEntries(state, ui), rcEntryCopyFailed);
   const auto& dialogs = log.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -144,7 +143,7 @@ TEST_F(SaverData, StoredEntryPastEndOfFileFailsAndLeavesNoHalfFile) {
   file.entry("first.txt", "complete").entry("cut.txt", "only these bytes exist");
   std::string bytes = file.bytes();
   writeFile(installPaths.saverDataPath, bytes.substr(0, bytes.size() - 5));
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(installSaverEntries(state, ui), ioShortRead);
   const auto& dialogs = log.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -176,7 +175,7 @@ TEST_F(SaverData, CompressedEntriesAreExpandedAndCheckedAgainstTheirSize) {
     file.lastHeader().packedSize = static_cast<std::int32_t>(packed.size());
     file.lastHeader().compressed = 1;
     file.entry("after.txt", "after").write();
-    DialogLog log;
+    testlib::DialogLog log;
     EXPECT_EQ(installSaverEntries(state, ui), c.expected) << c.sizeDelta;
     EXPECT_TRUE(log.dialogs().empty());
     EXPECT_EQ(readFile(saver("sub\\packed.bin")), c.expected == 0 ? content : "");
@@ -187,7 +186,7 @@ TEST_F(SaverData, CompressedEntriesAreExpandedAndCheckedAgainstTheirSize) {
 TEST_F(SaverData, SecondOpenIsRefusedWithMessageButSucceeds) {
   file.entry("a.txt", "a").write();
   ASSERT_EQ(openSaverDataFile(state, installPaths.saverDataPath, true), 0);
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(openSaverDataFile(state, installPaths.saverDataPath, true), 0);
   const auto& dialogs = log.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -204,7 +203,7 @@ TEST_F(SaverData, EntryCountsTheTableCannotHoldAreRefusedBeforeReading) {
     file.block.setEntryCount(count);
     writeFile(installPaths.saverDataPath, file.bytesWithCount());
     saverEntries[5].setFileName("left over");
-    DialogLog log;
+    testlib::DialogLog log;
     EXPECT_EQ(openSaverDataFile(state, installPaths.saverDataPath, true), rcBadEntryCount) << count;
     const auto& dialogs = log.dialogs();
     ASSERT_EQ(dialogs.size(), 1u);
@@ -216,7 +215,7 @@ TEST_F(SaverData, EntryCountsTheTableCannotHoldAreRefusedBeforeReading) {
 }
 
 TEST_F(SaverData, MissingDataFileIsAnOpenFailureOnlyShownWhenAsked) {
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(openSaverDataFile(state, installPaths.saverDataPath, false), ERROR_FILE_NOT_FOUND);
   EXPECT_TRUE(log.dialogs().empty());
   EXPECT_FALSE(saverDataFileOpen);
@@ -240,7 +239,7 @@ TEST_F(SaverData, EntryNamesLeavingSaverDirAreRefusedAndReported) {
       writeFile(installPaths.workDir + "installer.swf", "intro movie");
       file = DataFileBuilder();
       file.entry("ok.txt", "fine").entry(name, "must not be written", kind).write();
-      DialogLog log;
+      testlib::DialogLog log;
       EXPECT_EQ(installSaverEntries(state, ui), rcUnsafeFileName) << name;
       const auto& dialogs = log.dialogs();
       ASSERT_EQ(dialogs.size(), 1u);
@@ -264,7 +263,7 @@ TEST_F(SaverData, ImpossibleSizesFailWithoutAllocating) {
     file.lastHeader().packedSize = c.packedSize;
     file.lastHeader().compressed = c.compressed;
     file.write();
-    DialogLog log;
+    testlib::DialogLog log;
     EXPECT_EQ(installSaverEntries(state, ui), rcNoMemory) << c.size << " " << c.packedSize;
     EXPECT_TRUE(log.dialogs().empty());
     EXPECT_FALSE(exists(saver("big.bin")));
@@ -280,7 +279,7 @@ TEST_F(SaverData, SettingsFileIsTheBlockAndAnUnwritableDirIsReportedOnce) {
             std::string(reinterpret_cast<const char*>(file.block.bytes.data()), settingsBlockSize));
 
   installPaths.saverDir = install.root() + "missing\\dir\\";
-  DialogLog log;
+  testlib::DialogLog log;
   EXPECT_EQ(writeSaverSettings(state, ui), ERROR_PATH_NOT_FOUND);
   const auto& dialogs = log.dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
