@@ -83,6 +83,13 @@ std::function<void(Bytes&)> editDirectory(void (*edit)(PackageDirectory&)) {
   };
 }
 
+// A damage done to a good installer and what "saverpack verify" must say about it.
+struct Damage {
+  const char* what;
+  std::function<void(Bytes&)> damage;
+  const char* message;
+};
+
 void patchDirectory(const fs::path& installer, const PackageDirectory& directory) {
   Bytes bytes = readBytes(installer);
   serialisePackageDirectory(directory, bytes.data() + payloadOffset);
@@ -120,6 +127,20 @@ class Saverpack : public ::testing::Test {
     fs::remove(dir / "stdout.txt");
     fs::remove(dir / "stderr.txt");
     return run;
+  }
+
+  // verify fails (exit code 1) on each damaged copy of good and names the damage.
+  template <std::size_t N>
+  void expectVerifyReports(const Bytes& good, const Damage (&damages)[N]) {
+    for (const Damage& d : damages) {
+      SCOPED_TRACE(d.what);
+      Bytes damaged = good;
+      d.damage(damaged);
+      writeBytes(dir / "damaged.exe", damaged);
+      ToolRun run = saverpack("verify damaged.exe");
+      EXPECT_EQ(run.exitCode, 1);
+      EXPECT_NE(run.out.find(d.message), std::string::npos) << run.out;
+    }
   }
 
   // data.ssd is the real package's data file: one movie entry and its empty header.
@@ -261,11 +282,7 @@ TEST_F(Saverpack, StubPrefixTakesFilesFromBesideTheStub) {
 // A built installer, then one structural change; verify must name the fault and exit 1.
 TEST_F(Saverpack, VerifyReportsEachDamage) {
   const Bytes good = buildWorked();
-  struct Case {
-    const char* what;
-    std::function<void(Bytes&)> damage;
-    const char* message;
-  } cases[] = {
+  const Damage damages[] = {
       {"truncated inside the last record", [](Bytes& b) { b.resize(b.size() - 100); }, "record 10 (\"saver2.dll\"): bytes"},
       {"truncated inside the directory", [](Bytes& b) { b.resize(payloadOffset + 100); }, "ends before the package directory"},
       {"stub only", [](Bytes& b) { b.resize(payloadOffset); }, "ends before the package directory"},
@@ -298,15 +315,7 @@ TEST_F(Saverpack, VerifyReportsEachDamage) {
        editDirectory([](PackageDirectory& d) { d.records[3].size = 5; }),
        "size 5 differs from the stored length 193876"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    Bytes damaged = good;
-    c.damage(damaged);
-    writeBytes(dir / "damaged.exe", damaged);
-    ToolRun run = saverpack("verify damaged.exe");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
-  }
+  expectVerifyReports(good, damages);
 }
 
 TEST_F(Saverpack, BuildListExtractRoundTripsEveryFileByteForByte) {
@@ -495,11 +504,7 @@ TEST_F(Saverpack, VerifyReportsCompressedDataOfTheWrongSize) {
   writeManifest({{"engine.compression", "compressed"}, {"data-file", ""}}, "[data]\nentry = notes.txt, compressed\n");
   ASSERT_EQ(saverpack("build saver.ini -o out.exe").exitCode, 0);
   Bytes good = readBytes(dir / "out.exe");
-  struct Case {
-    const char* what;
-    std::function<void(Bytes&)> damage;
-    const char* message;
-  } cases[] = {
+  const Damage damages[] = {
       {"record size",
        editDirectory([](PackageDirectory& d) { d.records[6].size += 1; }),
        "expands to 217538 bytes, the record says 217539"},
@@ -517,15 +522,7 @@ TEST_F(Saverpack, VerifyReportsCompressedDataOfTheWrongSize) {
        },
        "entry 1 (\"notes.txt\"): expands to 3000 bytes, the entry says 2999"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    Bytes damaged = good;
-    c.damage(damaged);
-    writeBytes(dir / "damaged.exe", damaged);
-    ToolRun run = saverpack("verify damaged.exe");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
-  }
+  expectVerifyReports(good, damages);
 }
 
 }  // namespace
