@@ -3,6 +3,7 @@
 #include "app/completionActions.h"
 #include "app/fPreparingInstallWnd.h"
 #include "common/applicationFailure.h"
+#include "common/commandLine.h"
 #include "common/errorMessages.h"
 #include "common/logFile.h"
 #include "common/reportError.h"
@@ -21,7 +22,6 @@
 #include "toolkit/picture.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <vector>
 
@@ -45,33 +45,8 @@ class HourglassCursor {
   HCURSOR saved_;
 };
 
-// Parameters after the program name, split by the platform's rules.
-std::vector<std::string> commandLineParameters() {
-  std::vector<std::string> parameters;
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  for (int i = 1; arguments && i < count; ++i) {
-    int length = WideCharToMultiByte(CP_ACP, 0, arguments[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string parameter(length > 0 ? static_cast<size_t>(length) : 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, arguments[i], -1, &parameter[0], length, nullptr, nullptr);
-    parameter.resize(parameter.size() - 1);
-    parameters.push_back(parameter);
-  }
-  if (arguments) LocalFree(arguments);
-  return parameters;
-}
-
-std::string lowerCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-bool isSilentSwitch(const std::string& parameter) { return lowerCase(parameter) == "/q"; }
-
 bool silentRequested() {
-  for (const std::string& parameter : commandLineParameters()) {
+  for (const std::string& parameter : commandLineParameters(GetCommandLineA())) {
     if (isSilentSwitch(parameter)) return true;
   }
   return false;
@@ -132,7 +107,7 @@ void TInstallerForm::prepareInstallation() {
     const PackageHeader& header = packageDirectory.header;
     if (startupResult == 0) {
       state.presentation = header.presentation;
-      for (const std::string& parameter : commandLineParameters()) {
+      for (const std::string& parameter : commandLineParameters(GetCommandLineA())) {
         logMessage("command line parameter:" + parameter);
         if (isSilentSwitch(parameter)) {
           silent = true;

@@ -86,18 +86,21 @@ ResultCode expandEntry(const EntryHeader& header, const std::string& target, boo
 // The stored data copied piece by piece into target; the data file ending early gives 100.
 ResultCode copyStoredEntry(const EntryHeader& header, const std::string& target, bool& created) {
   if (header.size < 0) return rcNoMemory;
-  FileStream output(target, FileStream::Mode::create);
+  // A target that cannot be created (a directory of that name, say) is a code like any other.
+  std::unique_ptr<FileStream> output;
+  ResultCode opened = openStream(target, FileStream::Mode::create, output);
+  if (opened != 0) return opened;
   created = true;
   std::vector<std::uint8_t> chunk(std::min<std::size_t>(static_cast<std::size_t>(header.size), copyChunkSize));
   std::size_t left = static_cast<std::size_t>(header.size);
   while (left > 0) {
     std::size_t want = std::min(left, chunk.size());
     ResultCode result = dataFile->readExact(chunk.data(), want);
-    if (result == 0) result = output.write(chunk.data(), want);
+    if (result == 0) result = output->write(chunk.data(), want);
     if (result != 0) return result;
     left -= want;
   }
-  return output.close();
+  return output->close();
 }
 
 }  // namespace

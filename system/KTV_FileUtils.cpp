@@ -7,11 +7,16 @@ InstallPaths installPaths;
 namespace {
 
 // The variable's value, or "" when it is unset or empty.
+// The whole value, however long: a long one is not an unset one.
 std::string environmentValue(const char* name) {
-  char buffer[MAX_PATH + 1];
-  DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
-  if (length == 0 || length >= sizeof buffer) return std::string();
-  return std::string(buffer, length);
+  std::string value(MAX_PATH + 1, '\0');
+  DWORD length = GetEnvironmentVariableA(name, &value[0], static_cast<DWORD>(value.size()));
+  if (length >= value.size()) {  // the size it needs, with its terminating zero
+    value.resize(length);
+    length = GetEnvironmentVariableA(name, &value[0], static_cast<DWORD>(value.size()));
+  }
+  value.resize(length < value.size() ? length : 0);
+  return value;
 }
 
 bool hasScrExtension(const std::string& path) {

@@ -57,6 +57,16 @@ TEST(NumberedTempDir, FailsWithCodeWhenEveryNameIsTaken) {
   EXPECT_EQ(output, "");
 }
 
+TEST(NumberedTempDir, OverlongTempFailsWithTheSystemsCodeNotAsUnset) {
+  ScratchDir temp("long");
+  ScopedEnvironment env("TEMP", (temp.path() + std::string(300, 'x')).c_str());
+  std::string output = "stale";
+  const ResultCode result = createNumberedTempDir("QPF", output);
+  EXPECT_NE(result, 0);
+  EXPECT_NE(result, ERROR_ENVVAR_NOT_FOUND);
+  EXPECT_EQ(output, "");
+}
+
 TEST(StartupPaths, UnusableWorkDirNeverLeadsToRemovingTemp) {
   ScratchDir temp("startup");
   for (int n = 1; n <= 1000; ++n) CreateDirectoryA((temp / ("QPF" + std::to_string(n))).c_str(), nullptr);

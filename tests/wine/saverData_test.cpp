@@ -153,6 +153,21 @@ TEST_F(SaverData, StoredEntryPastEndOfFileFailsAndLeavesNoHalfFile) {
   EXPECT_EQ(ui.steps, 0);
 }
 
+TEST_F(SaverData, StoredEntryWhoseTargetCannotBeCreatedGivesTheSystemsCode) {
+  // A directory stands where the entry's file would go; it and what it holds are not touched.
+  CreateDirectoryA(saver("docs").c_str(), nullptr);
+  writeFile(saver("docs\\keep.txt"), "kept");
+  file.entry("docs", "a file's bytes").entry("after.txt", "after").write();
+  testlib::DialogLog log;
+  const ResultCode result = installSaverEntries(state, ui);
+  EXPECT_GT(result, 0);
+  const auto& dialogs = log.dialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].text, "Morvane Error: Problem reading screen saver data file. " + systemMessageText(result));
+  EXPECT_EQ(readFile(saver("docs\\keep.txt")), "kept");
+  EXPECT_FALSE(exists(saver("after.txt")));
+}
+
 TEST_F(SaverData, CompressedEntriesAreExpandedAndCheckedAgainstTheirSize) {
   const std::string content(3000, 'c');
   auto packed = dcl::implodeBuffer(reinterpret_cast<const std::uint8_t*>(content.data()), content.size(),
