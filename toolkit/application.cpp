@@ -8,7 +8,43 @@ Application& Application::instance() {
   return application;
 }
 
-void Application::setTitle(const std::string& title) { title_ = title; }
+HWND Application::handle() {
+  if (handle_) return handle_;
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "SaverApplication";
+  RegisterClassExA(&windowClass);
+  // Centred, so that the system's minimise and restore animations start and end mid-screen.
+  handle_ = CreateWindowExA(0, windowClass.lpszClassName, title_.c_str(),
+                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
+  return handle_;
+}
+
+LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND popup = GetLastActivePopup(window);
+  switch (message) {
+    case WM_CLOSE:  // from the task bar: the form the user last worked with decides
+      if (popup != window) PostMessageA(popup, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_ACTIVATE:  // the task-bar button was clicked: the form takes over
+      if (LOWORD(wParam) != WA_INACTIVE && popup != window && IsWindowEnabled(popup)) SetActiveWindow(popup);
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void Application::showTaskButton() {
+  if (!IsWindowVisible(handle())) ShowWindow(handle_, SW_SHOWNA);
+}
+
+void Application::setTitle(const std::string& title) {
+  title_ = title;
+  if (handle_) SetWindowTextA(handle_, title_.c_str());
+}
 
 bool Application::dispatch(MSG& message) {
   if (message.message == WM_QUIT) {
@@ -48,15 +84,11 @@ int Application::run() {
 }
 
 void Application::bringToFront() {
-  if (!mainWindow_) return;
-  HWND window = GetLastActivePopup(mainWindow_);
-  if (IsIconic(mainWindow_)) ShowWindow(mainWindow_, SW_RESTORE);
-  SetForegroundWindow(window ? window : mainWindow_);
+  if (IsIconic(handle())) ShowWindow(handle_, SW_RESTORE);
+  SetForegroundWindow(GetLastActivePopup(handle_));
 }
 
-void Application::minimize() {
-  if (mainWindow_) ShowWindow(mainWindow_, SW_MINIMIZE);
-}
+void Application::minimize() { ShowWindow(handle(), SW_MINIMIZE); }
 
 bool Application::isActive() const {
   DWORD foregroundProcess = 0;

@@ -1,6 +1,8 @@
 // The application object: title (the task-bar text), main window, message pumping, bringing to the
 // front, minimising, termination with an exit code, the application-wide message hook, and the
 // top-level handler that shows failures without a result code. One per process.
+// Its own window is never seen (it has no size): it carries the task-bar button, captioned with the
+// title, and owns every form, so that minimising it hides them all and restoring brings them back.
 #pragma once
 #include <windows.h>
 
@@ -10,6 +12,11 @@
 class Application {
  public:
   static Application& instance();
+
+  // The application's own window, made on first use.
+  HWND handle();
+  // Gives the application its task-bar button; a form calls it when it is shown.
+  void showTaskButton();
 
   // The first window the program creates; owner of message boxes.
   HWND mainWindow() const { return mainWindow_; }
@@ -45,6 +52,9 @@ class Application {
   // Dispatches one retrieved message; false when it was WM_QUIT.
   bool dispatch(MSG& message);
 
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND handle_ = nullptr;
   HWND mainWindow_ = nullptr;
   std::string title_;
   bool terminated_ = false;

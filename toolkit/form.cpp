@@ -1,5 +1,7 @@
 #include "toolkit/form.h"
 
+#include "toolkit/application.h"
+
 namespace {
 
 constexpr DWORD singleStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -25,8 +27,10 @@ Form::Form(const char* className, int left, int top, int clientWidth, int client
   registerClass(className);
   RECT outer = {0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&outer, singleStyle, FALSE, exStyle);
+  // Owned by the application's window: its task-bar button stands for all forms.
   handle_ = CreateWindowExA(exStyle, className, "", singleStyle, left, top, outer.right - outer.left,
-                            outer.bottom - outer.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                            outer.bottom - outer.top, Application::instance().handle(), nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
   SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProc));
 }
@@ -59,6 +63,7 @@ LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       FormResize();
       break;
     case WM_SHOWWINDOW:
+      if (wParam) Application::instance().showTaskButton();
       if (wParam && !shown_) {
         shown_ = true;
         FormShow();

@@ -605,16 +605,20 @@ TEST_F(Installer, InteractiveInstallCopiesTheLicenseAndOffersTheDisplayPanel) {
   const PackageDirectory directory = directoryOf(testlib::readFile(packages() + "sample.exe"));
   const std::string license = testlib::readFile(extracted() + directory.records[4].fileName());
   bool licenseShown = false;
+  std::string taskBarText;  // the caption of the window that owns the installer's
   RunOptions options;
   options.user = [&](const testlib::DialogLog&) {
     HWND window = testlib::waitForWindow(installerCaption, 0, 30000);
     if (!window) return;
     licenseShown = testlib::findChildByText(window, license) != nullptr;
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner && IsWindowVisible(owner)) taskBarText = testlib::windowText(owner);
     testlib::pressButton(window, "Accept and Install");
   };
   const Outcome outcome = runInstaller(packages() + "sample.exe", "", options);
   EXPECT_EQ(outcome.exitCode, 0u);
   EXPECT_TRUE(licenseShown);
+  EXPECT_EQ(taskBarText, installerCaption);
   ASSERT_EQ(captions(outcome), std::vector<std::string>{"Confirm"});
   EXPECT_EQ(outcome.dialogs[0].text, displayPanelQuestion);
   EXPECT_TRUE(closeProgramWindow(directory.records[5].fileName() + " - Notepad", 15000));

@@ -171,6 +171,10 @@ struct FindRequest {
 BOOL CALLBACK matchWindow(HWND window, LPARAM parameter) {
   auto* request = reinterpret_cast<FindRequest*>(parameter);
   if (!IsWindowVisible(window) || windowText(window) != request->caption) return TRUE;
+  // A window without size is none a user sees: the installer's task-bar window carries its title.
+  RECT area{};
+  GetWindowRect(window, &area);
+  if (area.right <= area.left || area.bottom <= area.top) return TRUE;
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   if (!request->ownerMatches(owner)) return TRUE;

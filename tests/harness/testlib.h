@@ -59,7 +59,7 @@ DWORD runProcess(const std::string& commandLine, const std::vector<std::string>&
                  DWORD timeoutMs = 120000);
 
 // ---- Windows ----
-// A visible top-level window with exactly this caption, owned by process pid (0: any), waiting up
+// A visible top-level window of some size with exactly this caption, owned by process pid (0: any), waiting up
 // to timeoutMs for it to appear; nullptr when none came.
 HWND waitForWindow(const std::string& caption, DWORD pid = 0, DWORD timeoutMs = 20000);
 std::string windowText(HWND window);

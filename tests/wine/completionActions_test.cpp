@@ -43,6 +43,9 @@ class CompletionActions : public ::testing::Test {
     Application::instance().setMainWindow(mainWindow_);
   }
   void TearDown() override {
+    // Minimised by a test, the application's window would stay so for the next one.
+    ShowWindow(Application::instance().handle(), SW_RESTORE);
+    ShowWindow(Application::instance().handle(), SW_HIDE);
     Application::instance().setMainWindow(nullptr);
     DestroyWindow(mainWindow_);
     exitWindowsCall = ExitWindowsEx;
@@ -56,7 +59,7 @@ TEST_F(CompletionActions, NoDisplayPanelOfferMeansNoQuestion) {
   offerDisplayControlPanel();
   openDisplayControlPanel();
   EXPECT_FALSE(answer.seen());
-  EXPECT_FALSE(IsIconic(mainWindow_));
+  EXPECT_FALSE(IsIconic(Application::instance().handle()));
 }
 
 TEST_F(CompletionActions, DisplayPanelQuestionAnsweredNoStartsNothing) {
@@ -69,7 +72,7 @@ TEST_F(CompletionActions, DisplayPanelQuestionAnsweredNoStartsNothing) {
   EXPECT_TRUE(contains(texts, "&Yes"));
   EXPECT_TRUE(contains(texts, "&No"));
   // On Yes the installer would step aside (minimise) before the panel opens.
-  EXPECT_FALSE(IsIconic(mainWindow_));
+  EXPECT_FALSE(IsIconic(Application::instance().handle()));
 }
 
 // Wine has no Display control panel: the command starts and ends at once, so Yes is safe here.
@@ -78,7 +81,7 @@ TEST_F(CompletionActions, DisplayPanelQuestionAnsweredYesStepsAsideForThePanel) 
   testlib::DialogAnswerer answer("Confirm", "&Yes");
   offerDisplayControlPanel();
   ASSERT_TRUE(answer.seen());
-  EXPECT_TRUE(IsIconic(mainWindow_));
+  EXPECT_TRUE(IsIconic(Application::instance().handle()));
 }
 
 TEST_F(CompletionActions, ReadMeOpensFromTheSaverDirectoryOnlyWhenThePackageHasOne) {
