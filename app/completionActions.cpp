@@ -37,7 +37,7 @@ void offerDisplayControlPanel() {
 
 void openDisplayControlPanel() {
   if (!packageDirectory.header.offerDisplayPanel) return;
-  HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  HourglassCursor cursor;
   WinExec(displayPanelCommand, SW_SHOWNORMAL);
   // The panel starts in its own process; looking for its window (without pausing) only gives it
   // a moment to come up before the installer goes on.
@@ -45,7 +45,6 @@ void openDisplayControlPanel() {
   for (int i = 0; i < displayWindowLookups; ++i) {
     if (FindWindowA(nullptr, title.c_str())) break;
   }
-  SetCursor(savedCursor);
 }
 
 void offerRestart(InstallerState& state, const std::function<void()>& closeInstallerWindow) {

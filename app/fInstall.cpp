@@ -35,16 +35,6 @@ constexpr int contentHeight = 152;
 constexpr int buttonPanelHeight = 63;
 constexpr int licenseMinHeight = 103;
 
-// The hourglass while start-up or an install run is in progress; the previous cursor comes back.
-class HourglassCursor {
- public:
-  HourglassCursor() : saved_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
-  ~HourglassCursor() { SetCursor(saved_); }
-
- private:
-  HCURSOR saved_;
-};
-
 bool silentRequested() {
   for (const std::string& parameter : commandLineParameters(GetCommandLineA())) {
     if (isSilentSwitch(parameter)) return true;
@@ -145,6 +135,7 @@ void TInstallerForm::prepareInstallation() {
     startupResult = failure.code();
   }
 
+  cursor.restore();
   if (startupResult != 0 && startupResult != rcCancelled) showErrorMessage(startupFailureText(startupResult));
 
   if (startupResult != 0) {

@@ -30,6 +30,10 @@ LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wPara
     case WM_CLOSE:  // from the task bar: the form the user last worked with decides
       if (popup != window) PostMessageA(popup, WM_CLOSE, 0, 0);
       return 0;
+    case WM_SIZE:  // the forms go with the task-bar button and come back with it
+      if (wParam == SIZE_MINIMIZED) ShowOwnedPopups(window, FALSE);
+      if (wParam == SIZE_RESTORED) ShowOwnedPopups(window, TRUE);
+      break;
     case WM_ACTIVATE:  // the task-bar button was clicked: the form takes over
       if (LOWORD(wParam) != WA_INACTIVE && popup != window && IsWindowEnabled(popup)) SetActiveWindow(popup);
       return 0;
@@ -81,6 +85,11 @@ void Application::handleMessage() {
 int Application::run() {
   while (!terminated_) handleMessage();
   return exitCode_;
+}
+
+void Application::setCursor(HCURSOR cursor) {
+  cursor_ = cursor;
+  SetCursor(cursor ? cursor : LoadCursorA(nullptr, IDC_ARROW));
 }
 
 void Application::bringToFront() {

@@ -36,6 +36,10 @@ class Application {
   int exitCode() const { return exitCode_; }
   void setExitCode(int code) { exitCode_ = code; }
 
+  // The screen cursor: when set, every form shows it instead of its own (nullptr: their own).
+  HCURSOR cursor() const { return cursor_; }
+  void setCursor(HCURSOR cursor);
+
   void bringToFront();
   void minimize();
   bool isActive() const;  // one of the application's windows is the foreground window
@@ -56,8 +60,30 @@ class Application {
 
   HWND handle_ = nullptr;
   HWND mainWindow_ = nullptr;
+  HCURSOR cursor_ = nullptr;
   std::string title_;
   bool terminated_ = false;
   int exitCode_ = 0;
   std::function<bool(MSG&)> hook_;
+};
+
+// The hourglass as the screen cursor while work is in progress; the previous screen cursor comes
+// back at restore() or, at the latest, when the object goes.
+class HourglassCursor {
+ public:
+  HourglassCursor() : saved_(Application::instance().cursor()) {
+    Application::instance().setCursor(LoadCursorA(nullptr, IDC_WAIT));
+  }
+  ~HourglassCursor() { restore(); }
+  HourglassCursor(const HourglassCursor&) = delete;
+  HourglassCursor& operator=(const HourglassCursor&) = delete;
+  void restore() {
+    if (restored_) return;
+    restored_ = true;
+    Application::instance().setCursor(saved_);
+  }
+
+ private:
+  HCURSOR saved_;
+  bool restored_ = false;
 };

@@ -75,6 +75,12 @@ LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (minHeight_) info->ptMinTrackSize.y = minHeight_;
       return 0;
     }
+    case WM_SETCURSOR:  // also for the controls: their default handling asks the form first
+      if (HCURSOR cursor = Application::instance().cursor(); cursor && LOWORD(lParam) == HTCLIENT) {
+        SetCursor(cursor);
+        return TRUE;
+      }
+      break;
     case WM_CTLCOLORSTATIC:
       SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
