@@ -1,6 +1,5 @@
 #include "toolkit/application.h"
 
-#include "common/applicationFailure.h"
 #include "common/errorMessages.h"
 
 Application& Application::instance() {
@@ -56,13 +55,8 @@ bool Application::dispatch(MSG& message) {
     return false;
   }
   if (hook_ && hook_(message)) return true;
-  // A failure that no step turned into a code ends the current action here, not the program.
-  try {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  } catch (const ApplicationFailure& failure) {
-    showFailure(failure.message());
-  }
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "toolkit/form.h"
 
+#include "common/applicationFailure.h"
 #include "toolkit/application.h"
 
 namespace {
@@ -45,7 +46,14 @@ Form::~Form() {
 LRESULT CALLBACK Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!form) return DefWindowProcA(window, message, wParam, lParam);
-  return form->handle(message, wParam, lParam);
+  // A failure that no step turned into a code ends the current action here, not the program. It is
+  // caught before the system's frames around this procedure: the 32-bit runtime cannot unwind them.
+  try {
+    return form->handle(message, wParam, lParam);
+  } catch (const ApplicationFailure& failure) {
+    Application::instance().showFailure(failure.message());
+    return 0;
+  }
 }
 
 LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,4 +1,6 @@
 // The toolkit's application window and screen cursor, on real windows.
+#include "common/applicationFailure.h"
+#include "tests/harness/testlib.h"
 #include "toolkit/application.h"
 #include "toolkit/controls.h"
 #include "toolkit/form.h"
@@ -77,6 +79,20 @@ TEST(ScreenCursor, HourglassCoversTheControlsUntilRestored) {
   }
   EXPECT_EQ(Application::instance().cursor(), nullptr);
   form.hide();
+}
+
+// A failure no step turned into a code, raised in a form's handler, is shown with the application
+// title as caption and ends only that handler: the message that raised it returns.
+TEST(TopLevelHandler, FailureInAHandlerIsShownAndTheProgramGoesOn) {
+  class FailingForm : public PlainForm {
+    void onTimer(UINT_PTR) override { throw ApplicationFailure("Cannot open file C:\\missing.dat", 2); }
+  } form;
+  Application::instance().setTitle("Failure test");
+  testlib::DialogLog log(testlib::DialogLog::Owner::thisProcess, {{"Failure test", {"OK"}}});
+  EXPECT_EQ(SendMessageA(form.handle(), WM_TIMER, 1, 0), 0);
+  const auto& dialogs = log.dialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].text, "Cannot open file C:\\missing.dat.");
 }
 
 }  // namespace
