@@ -90,12 +90,6 @@ struct Damage {
   const char* message;
 };
 
-void patchDirectory(const fs::path& installer, const PackageDirectory& directory) {
-  Bytes bytes = readBytes(installer);
-  serialisePackageDirectory(directory, bytes.data() + payloadOffset);
-  writeBytes(installer, bytes);
-}
-
 // Worked layout: a 15-character saver name and the lengths of a real payload.
 const char workedSaverName[] = "Coral Reef Aqua";
 const std::pair<const char*, std::size_t> workedFiles[] = {
@@ -242,7 +236,8 @@ TEST_F(Saverpack, WorkedLayoutGetsExactlyTheRealPackagesOffsets) {
 TEST_F(Saverpack, BuildIsRepeatableAndOverridesReplaceManifestKeys) {
   Bytes first = buildWorked();
   writeBytes(dir / "other" / "license.txt", textContent(300));
-  ToolRun run = saverpack("build saver.ini -o second.exe --set license=other/license.txt --set presentation=none "
+  // The worked data file copies the intro movie, so the presentation stays a movie (the raw value 3).
+  ToolRun run = saverpack("build saver.ini -o second.exe --set license=other/license.txt --set presentation=3 "
                       "--set offer-display-panel=no");
   ASSERT_EQ(run.exitCode, 0) << run.err;
   ToolRun again = saverpack("build saver.ini -o out2.exe");
@@ -250,7 +245,7 @@ TEST_F(Saverpack, BuildIsRepeatableAndOverridesReplaceManifestKeys) {
   EXPECT_EQ(readBytes(dir / "out2.exe"), first);
 
   const PackageDirectory directory = directoryOf(readBytes(dir / "second.exe"));
-  EXPECT_EQ(directory.header.presentation, 4);
+  EXPECT_EQ(directory.header.presentation, 3);
   EXPECT_EQ(directory.header.hasLicense, 1);
   EXPECT_EQ(directory.header.offerDisplayPanel, 0);
   EXPECT_EQ(directory.records[4].fileName(), "license.txt");
@@ -389,6 +384,8 @@ TEST_F(Saverpack, BadManifestsFailWithOneLineAndNoOutput) {
   writeBytes(dir / "short-stub.exe", Bytes(payloadOffset - 1, 0));
   writeBytes(dir / "empty.dll", Bytes());
   writeBytes(dir / "settings-short.bin", Bytes(1000, 0));
+  writeBytes(dir / "short.ssd", Bytes(6, 0));
+  writeBytes(dir / "lic\\x.txt", textContent(100));  // a backslash is an ordinary character here
   struct Case {
     const char* what;
     std::map<std::string, std::string> changes;
@@ -416,6 +413,19 @@ TEST_F(Saverpack, BadManifestsFailWithOneLineAndNoOutput) {
        "settings-short.bin: a settings block is 1240 bytes, this file has 1000"},
       {"movie copy without a movie", {{"data-file", ""}, {"presentation", "bitmap"}},
        "[data]\nsaver-kind = 3\nentry = reef.swf\n", "", 3, "needs presentation movie"},
+      // Ready-made inputs are held to the installer's rules too.
+      {"ready data file too short", {{"data-file", "short.ssd"}}, "", "", 3,
+       "saver.ini: the installer would not install: record 8 (\"Coral Reef Aqua.ssd\"): the data file is 6 bytes"},
+      {"ready data file copying the movie under a bitmap", {{"presentation", "bitmap"}}, "", "", 3,
+       "entry 1 is a copy of the intro movie, but the presentation is not a movie"},
+      {"record name that is no plain file name", {{"license", "lic\\x.txt"}}, "", "", 3,
+       "the installer refuses a name that is not a plain file name"},
+      {"entry component of dots only", {{"data-file", ""}}, "[data]\nentry = d/.../y.txt\n", "", 3,
+       "the entry name 'd\\...\\y.txt' must be a relative path"},
+      {"empty entry file", {{"data-file", ""}}, "[data]\nentry = empty.dll\n", "", 3,
+       "empty.dll: the file is empty; an empty entry is never installed"},
+      {"later copy of an entry 1 that is no movie", {{"data-file", ""}}, "[data]\nentry = reef.scf\nentry = x.swf, movie\n",
+       "", 3, "entry 2 (\"x.swf\") copies entry 1, which is not the saver's movie"},
       {"unknown section", {}, "[extras]\n", "", 3, "saver.ini:16: unknown section [extras]"},
       {"override without a value", {}, "", "--set engine", 2, "--set engine: expected key=value"},
       {"override of an unknown key", {}, "", "--set colour=red", 2, "unknown key 'colour'"},
@@ -465,17 +475,39 @@ TEST_F(Saverpack, CommandLineErrorsAndInformation) {
   }
 }
 
-TEST_F(Saverpack, ExtractRefusesNamesThatLeaveTheDirectory) {
-  Bytes installer = buildWorked();
-  PackageDirectory directory = directoryOf(installer);
-  directory.records[7].setFileName("../escaped.scf");
-  patchDirectory(dir / "out.exe", directory);
-  ToolRun run = saverpack("extract out.exe unpacked");
-  EXPECT_EQ(run.exitCode, 3);
-  EXPECT_NE(run.err.find("record 7 (\"../escaped.scf\"): the name is not a plain file name"), std::string::npos)
-      << run.err;
-  EXPECT_FALSE(fs::exists(dir / "escaped.scf"));
-  EXPECT_FALSE(fs::exists(dir / "unpacked" / "install.exe"));  // names are checked before anything is written
+// A record or data file entry named to leave its directory: verify names the fault, and extract
+// refuses before it writes anything.
+TEST_F(Saverpack, NamesThatLeaveTheDirectoryAreFaultsAndNeverExtracted) {
+  const Bytes good = buildWorked();
+  const struct {
+    const char* what;
+    std::function<void(Bytes&)> damage;
+    const char* message;
+  } cases[] = {
+      {"record name", editDirectory([](PackageDirectory& d) { d.records[7].setFileName("../escaped.scf"); }),
+       "record 7 (\"../escaped.scf\"): the name is not a plain file name"},
+      {"entry name",
+       [](Bytes& b) {  // the worked data file is stored: its table can be edited in place
+         std::uint8_t* table = b.data() + directoryOf(b).records[8].firstByte + settingsBlockSize;
+         SaverEntry entry = parseSaverEntry(table);
+         entry.setFileName("..\\escaped.swf");
+         serialiseSaverEntry(entry, table);
+       },
+       "entry \"..\\escaped.swf\": the name leaves the saver's directory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir / "unpacked");
+    Bytes damaged = good;
+    c.damage(damaged);
+    writeBytes(dir / "out.exe", damaged);
+    EXPECT_EQ(saverpack("verify out.exe").exitCode, 1);
+    ToolRun run = saverpack("extract out.exe unpacked");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "escaped.scf"));
+    EXPECT_FALSE(fs::exists(dir / "unpacked" / "install.exe"));  // names are checked before anything is written
+  }
 }
 
 TEST_F(Saverpack, AutoCompressionKeepsTheSmallerForm) {

@@ -1,5 +1,7 @@
 #include "tools/saverpack/manifest.h"
 
+#include "package/fileNameRules.h"
+
 #include <cctype>
 #include <fstream>
 #include <map>
@@ -68,7 +70,8 @@ Problem storeValue(RawManifest& raw, const std::string& section, const std::stri
 
 Problem parseManifestFile(const fs::path& manifest, RawManifest& raw) {
   std::ifstream in(manifest);
-  if (!in) return inputError(manifest.string(), "cannot open the manifest");
+  std::error_code error;
+  if (!in || fs::is_directory(manifest, error)) return inputError(manifest.string(), "cannot open the manifest");
   fs::path base = manifest.parent_path();
   std::string section = "package";
   std::map<std::string, std::string> seen;  // section.key -> origin, to reject repeated keys
@@ -174,26 +177,21 @@ Problem checkSaverName(const Value& value) {
   if (value.text.empty()) return inputError(value.origin, "the saver name is empty");
   if (value.text.size() > 64)
     return inputError(value.origin, "the saver name has " + std::to_string(value.text.size()) +
-                                        " characters; at most 64 fit the package header");
+                                        " bytes; at most 64 fit the package header");
   for (unsigned char c : value.text)
     if (c < 32 || std::string("\\/:*?\"<>|").find(char(c)) != std::string::npos)
       return inputError(value.origin, "the saver name contains a character not allowed in file names");
   return {};
 }
 
-// An installed name stays inside the saver's directory: relative, no empty or ".." components.
+// An installed name stays inside the saver's directory, by the installer's own rule.
 Problem checkInstalledName(const std::string& name, const std::string& origin) {
   if (name.empty()) return inputError(origin, "the entry has no file name");
-  if (name.size() > 255) return inputError(origin, "the entry name is longer than 255 characters");
-  std::size_t start = 0;
-  while (true) {
-    std::size_t end = name.find('\\', start);
-    std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (part.empty() || part == "." || part == ".." || part.find(':') != std::string::npos)
-      return inputError(origin, "the entry name '" + name + "' must be a relative path inside the saver's directory");
-    if (end == std::string::npos) return {};
-    start = end + 1;
-  }
+  if (name.size() > 255) return inputError(origin, "the entry name is longer than 255 bytes");
+  // Beyond that rule, no empty component: a doubled or trailing backslash is a typing slip.
+  if (!isPathInsideDirectory(name) || name.find("\\\\") != std::string::npos || name.back() == '\\')
+    return inputError(origin, "the entry name '" + name + "' must be a relative path inside the saver's directory");
+  return {};
 }
 
 // entry = <path relative to the manifest>[, stored|compressed|auto|movie]

@@ -3,6 +3,7 @@
 #include "common/constants_shared.h"
 #include "common/dataStructures_shared.h"
 #include "tools/saverpack/codecAccess.h"
+#include "tools/saverpack/packageExaminer.h"
 #include "tools/saverpack/saverDataBuilder.h"
 
 #include <limits>
@@ -168,5 +169,13 @@ Problem buildInstaller(const PackagePlan& plan, Bytes& installer) {
   serialisePackageDirectory(directory, installer.data() + payloadOffset);
   for (int i = 1; i < packageRecordCount; ++i)
     installer.insert(installer.end(), slots[i].bytes.begin(), slots[i].bytes.end());
+  // What came in ready-made (a data file, names) is held to the same rules as verify holds the
+  // result to: an installer that could not install is not written.
+  InstallerImage image;
+  image.path = plan.manifestName;
+  image.bytes = installer;
+  readDirectory(image);
+  std::vector<std::string> faults = verifyInstaller(image);
+  if (!faults.empty()) return inputError(plan.manifestName, "the installer would not install: " + faults.front());
   return {};
 }

@@ -1,6 +1,7 @@
 #include "tools/saverpack/packageExaminer.h"
 
 #include "common/constants_shared.h"
+#include "package/fileNameRules.h"
 #include "tools/saverpack/codecAccess.h"
 
 #include <iomanip>
@@ -154,6 +155,7 @@ void checkRecord(const InstallerImage& image, int index, std::vector<std::string
   std::string where = label(record, index) + ": ";
   std::string name = expectedName(image.directory.header, index);
   if (!name.empty() && record.fileName() != name) faults.push_back(where + "name must be \"" + name + "\"");
+  if (!isPlainFileName(record.fileName())) faults.push_back(where + "the installer refuses a name that is not a plain file name");
   if (record.kind != slotConventions[index].kind)
     faults.push_back(where + "kind " + std::to_string(record.kind) + ", must be " + std::to_string(slotConventions[index].kind));
   if (!inFile(record, image.bytes.size())) {
@@ -188,6 +190,14 @@ void checkRecord(const InstallerImage& image, int index, std::vector<std::string
     bool movie = presentation == presentationMovie || presentation == presentationMovieAlt;
     if (!entries.empty() && entries[0].movieCopy && !movie)
       faults.push_back(where + "entry 1 is a copy of the intro movie, but the presentation is not a movie");
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const std::string entry = "entry " + std::to_string(i + 1) + " (\"" + entries[i].entry.fileName() + "\")";
+      if (!entries[i].entry.fileName().empty() && !isPathInsideDirectory(entries[i].entry.fileName()))
+        faults.push_back(where + entry + ": the installer refuses a name that leaves the saver's directory");
+      // A later copy entry copies whatever entry 1 installed.
+      if (i > 0 && entries[i].movieCopy && !entries[0].movieCopy)
+        faults.push_back(where + entry + " copies entry 1, which is not the saver's movie");
+    }
   }
 }
 
@@ -199,20 +209,6 @@ const char* presentationName(std::uint8_t presentation) {
     case presentationNone: return "none";
     case presentationJpeg: return "jpeg";
     default: return "other";
-  }
-}
-
-// Record and entry names become paths under the extraction directory: keep them inside it.
-bool safeRelativeName(const std::string& name, bool allowSubdirectories) {
-  if (name.empty() || name.find(':') != std::string::npos) return false;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t end = name.find_first_of("\\/", start);
-    if (end != std::string::npos && !allowSubdirectories) return false;
-    std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (part.empty() || part == "." || part == "..") return false;
-    if (end == std::string::npos) return true;
-    start = end + 1;
   }
 }
 
@@ -272,7 +268,8 @@ Problem listInstaller(const InstallerImage& image, std::ostream& out) {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const EntryView& view = entries[i];
     out << std::setw(4) << i + 1 << " " << view.entry.fileName();
-    if (view.movieCopy) out << "  (copy of the saver's movie)\n";
+    if (view.movieCopy && (i == 0 || entries[0].movieCopy)) out << "  (copy of the saver's movie)\n";
+    else if (view.movieCopy) out << "  (copy of entry 1)\n";
     else
       out << "  size " << view.header.size << (view.header.compressed ? ", compressed to " : "")
           << (view.header.compressed ? std::to_string(view.header.packedSize) : std::string()) << "\n";
@@ -297,10 +294,22 @@ std::vector<std::string> verifyInstaller(const InstallerImage& image) {
 
 Problem extractInstaller(const InstallerImage& image, const fs::path& directory) {
   if (!image.hasDirectory) return inputError(image.path, "the file ends before the package directory");
+  // Every name is checked, by the installer's own rules, before anything is written.
   for (int i = 0; i < packageRecordCount; ++i) {
     const PackageRecord& record = image.directory.records[i];
-    if (record.nameLength != 0 && !safeRelativeName(record.fileName(), false))
+    if (record.nameLength != 0 && !isPlainFileName(record.fileName()))
       return inputError(image.path, label(record, i) + ": the name is not a plain file name");
+  }
+  std::vector<EntryView> entries;
+  if (image.directory.records[8].nameLength != 0) {
+    Bytes dataFile;
+    Problem problem = recordContent(image, 8, dataFile);
+    if (!problem) problem = readEntries(dataFile, "record 8", entries);
+    if (problem) return inInstaller(image, problem);
+  }
+  for (const EntryView& view : entries) {
+    if (!view.entry.fileName().empty() && !isPathInsideDirectory(view.entry.fileName()))
+      return inputError(image.path, "entry \"" + view.entry.fileName() + "\": the name leaves the saver's directory");
   }
   for (int i = 0; i < packageRecordCount; ++i) {
     const PackageRecord& record = image.directory.records[i];
@@ -309,17 +318,11 @@ Problem extractInstaller(const InstallerImage& image, const fs::path& directory)
     if (Problem problem = recordContent(image, i, content)) return inInstaller(image, problem);
     if (Problem problem = writeFileCreatingDirectories(directory / record.fileName(), content.data(), content.size()))
       return problem;
-    if (i != 8) continue;
-    std::vector<EntryView> entries;
-    if (Problem problem = readEntries(content, "record 8", entries)) return inInstaller(image, problem);
-    for (const EntryView& view : entries) {
-      if (view.movieCopy || view.header.size <= 0) continue;
-      if (!safeRelativeName(view.entry.fileName(), true))
-        return inputError(image.path, "entry \"" + view.entry.fileName() + "\": the name leaves the saver's directory");
-      fs::path target = directory / "entries" / relativePath(view.entry.fileName());
-      if (Problem problem = writeFileCreatingDirectories(target, view.content.data(), view.content.size()))
-        return problem;
-    }
+  }
+  for (const EntryView& view : entries) {
+    if (view.movieCopy || view.header.size <= 0) continue;
+    fs::path target = directory / "entries" / relativePath(view.entry.fileName());
+    if (Problem problem = writeFileCreatingDirectories(target, view.content.data(), view.content.size())) return problem;
   }
   return {};
 }

@@ -27,9 +27,11 @@ Problem appendEntryData(const DataEntryPlan& entry, Bytes& file) {
   if (!entry.movieCopy) {
     Bytes original;
     if (Problem problem = readWholeFile(entry.source, original)) return problem;
+    // The installer writes nothing for an entry of size 0: the file would silently be missing.
+    if (original.empty()) return inputError(entry.source.string(), "the file is empty; an empty entry is never installed");
     header.size = static_cast<std::int32_t>(original.size());
     data = original;
-    if (entry.compression != Compression::stored && !original.empty()) {
+    if (entry.compression != Compression::stored) {
       Bytes packed;
       if (Problem problem = compressBytes(original, entry.source.string(), packed)) return problem;
       if (entry.compression == Compression::compressed || packed.size() < original.size()) {
