@@ -405,6 +405,7 @@ TEST_F(Saverpack, BadManifestsFailWithOneLineAndNoOutput) {
       {"unknown presentation", {{"presentation", "slideshow"}}, "", "", 3, "saver.ini:4: presentation must be"},
       {"name too long", {{"name", std::string(65, 'n')}}, "", "", 3, "at most 64 fit the package header"},
       {"name with a path", {{"name", "a\\b"}}, "", "", 3, "not allowed in file names"},
+      {"device name", {{"name", "Lpt1"}}, "", "", 3, "saver.ini:3: the saver name 'Lpt1' is a Windows device name"},
       {"bad compression", {{"engine.compression", "zip"}}, "", "", 3, "compression must be stored, compressed or auto"},
       {"data file twice", {}, "[data]\nentry = reef.scf\n", "", 3, "either 'data-file' or a [data] section"},
       {"entry leaving the saver directory", {{"data-file", ""}}, "[data]\nentry = ../x.txt\n", "", 3,
