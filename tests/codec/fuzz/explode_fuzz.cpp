@@ -3,34 +3,12 @@
 // The first byte chooses how the input is cut into reads after the first.
 #include "codec/dcl.h"
 #include "tests/codec/dclTestSupport.h"
+#include "tests/codec/fuzz/chunkedIo.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace {
-
-struct Io {
-  const std::uint8_t* data;
-  std::size_t size, position;
-  unsigned step;
-  bool first;
-  std::vector<std::uint8_t> out;
-};
-
-unsigned int readChunk(char* buf, unsigned int* size, void* param) {
-  auto* io = static_cast<Io*>(param);
-  std::size_t n = std::min<std::size_t>(io->first ? *size : std::min(*size, io->step), io->size - io->position);
-  io->first = false;
-  std::memcpy(buf, io->data + io->position, n);
-  io->position += n;
-  return static_cast<unsigned int>(n);
-}
-
-void writeChunk(char* buf, unsigned int* size, void* param) {
-  auto* io = static_cast<Io*>(param);
-  io->out.insert(io->out.end(), buf, buf + *size);
-}
 
 void check(bool condition) {
   if (!condition) std::abort();
@@ -40,7 +18,7 @@ void check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
-  Io io{data + 1, size - 1, 0, 1u + data[0] % 64, true, {}};
+  ChunkedIo io{data + 1, size - 1, 1u + data[0] % 64, true};
   std::vector<char> work(EXP_BUFFER_SIZE);
   unsigned status = explode(readChunk, writeChunk, work.data(), &io);
   dcltest::Bytes stream(data + 1, data + size);

@@ -2,39 +2,16 @@
 // chosen by the first byte, with reads cut to the size chosen by the second.
 #include "codec/dcl.h"
 #include "codec/dclBuffer.h"
+#include "tests/codec/fuzz/chunkedIo.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-namespace {
-
-struct Io {
-  const std::uint8_t* data;
-  std::size_t size, position;
-  unsigned step;
-  std::vector<std::uint8_t> out;
-};
-
-unsigned int readChunk(char* buf, unsigned int* size, void* param) {
-  auto* io = static_cast<Io*>(param);
-  std::size_t n = std::min<std::size_t>(std::min(*size, io->step), io->size - io->position);
-  std::memcpy(buf, io->data + io->position, n);
-  io->position += n;
-  return static_cast<unsigned int>(n);
-}
-
-void writeChunk(char* buf, unsigned int* size, void* param) {
-  auto* io = static_cast<Io*>(param);
-  io->out.insert(io->out.end(), buf, buf + *size);
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   unsigned type = data[0] & 1, dsize = 1024u << ((data[0] >> 1) % 3);
-  Io io{data + 2, size - 2, 0, data[1] < 128 ? 4096u : 1u + data[1] * 7u, {}};
+  ChunkedIo io{data + 2, size - 2, data[1] < 128 ? 4096u : 1u + data[1] * 7u, false};
   std::vector<char> work(CMP_BUFFER_SIZE, static_cast<char>(data[0]));
   if (implode(readChunk, writeChunk, work.data(), &io, &type, &dsize) != CMP_NO_ERROR) std::abort();
   std::vector<std::uint8_t> back;
