@@ -1,5 +1,6 @@
 // The shipped impborl.dll: a 32-bit DLL that exports exactly the three names the installer binds
-// and needs nothing beyond kernel32 and the C runtime that every Windows has.
+// and needs nothing beyond kernel32 and the C runtime that every Windows has, nor any function
+// newer than Windows XP.
 #include "tests/harness/peImage.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ TEST(ImpborlImage, ShippedLibraryIs32BitDllWithTheThreeExports) {
   for (const std::string& dll : image.importedDlls) dlls.push_back(lower(dll));
   std::sort(dlls.begin(), dlls.end());
   EXPECT_EQ(dlls, (std::vector<std::string>{"kernel32.dll", "msvcrt.dll"}));
+  EXPECT_EQ(importsNewerThanXp(image), std::vector<std::string>{});
 }
 
 }  // namespace

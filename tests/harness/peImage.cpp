@@ -1,6 +1,9 @@
 #include "tests/harness/peImage.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -80,9 +83,41 @@ PeImage readPeImage(const std::string& bytes) {
     for (std::size_t at = offsetOf(importRva); r.ok; at += 20) {
       std::uint32_t nameRva = r.u32(at + 12);
       if (nameRva == 0) break;
-      image.importedDlls.push_back(r.cstring(offsetOf(nameRva)));
+      const std::string dll = r.cstring(offsetOf(nameRva));
+      image.importedDlls.push_back(dll);
+      // The lookup table (or, without one, the address table) names each function, or gives an ordinal.
+      std::uint32_t thunks = r.u32(at) ? r.u32(at) : r.u32(at + 16);
+      const bool wide = image.optionalMagic == 0x20b;
+      for (std::size_t entry = offsetOf(thunks); r.ok; entry += wide ? 8 : 4) {
+        std::uint32_t low = r.u32(entry), high = wide ? r.u32(entry + 4) : 0;
+        if (low == 0 && high == 0) break;
+        const bool byOrdinal = wide ? (high & 0x80000000u) != 0 : (low & 0x80000000u) != 0;
+        image.importedFunctions.push_back(dll + "!" + (byOrdinal ? "#" + std::to_string(low & 0xffff)
+                                                                  : r.cstring(offsetOf(low) + 2)));
+      }
     }
   }
   image.valid = r.ok;
   return image;
+}
+
+std::vector<std::string> importsNewerThanXp(const PeImage& image) {
+  static const std::set<std::string> newer = {
+      "gettickcount64", "getsystemtimepreciseasfiletime", "initializeconditionvariable",
+      "sleepconditionvariablecs", "sleepconditionvariablesrw", "wakeconditionvariable", "wakeallconditionvariable",
+      "initializesrwlock", "acquiresrwlockexclusive", "releasesrwlockexclusive", "acquiresrwlockshared",
+      "releasesrwlockshared", "initonceexecuteonce", "initoncebegininitialize", "createeventexa", "createeventexw",
+      "createsemaphoreexw", "createmutexexw", "flsalloc", "flsgetvalue", "flssetvalue", "flsfree",
+      "getcurrentprocessornumber", "getfileinformationbyhandleex", "setfileinformationbyhandle",
+      "getfinalpathnamebyhandlea", "getfinalpathnamebyhandlew", "comparestringex", "lcmapstringex",
+      "getlocaleinfoex", "getuserdefaultlocalename", "createsymboliclinkw", "queryfullprocessimagenamew",
+      "raisefailfastexception", "getlogicalprocessorinformationex",
+  };
+  std::vector<std::string> found;
+  for (const std::string& function : image.importedFunctions) {
+    std::string name = function.substr(function.find('!') + 1);
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (newer.count(name)) found.push_back(function);
+  }
+  return found;
 }

@@ -1,5 +1,5 @@
 // The shipped stub: exactly the payload offset in size, a 32-bit (i386) GUI program that imports
-// only DLLs every Windows XP has. The test build's stub is padded the same way.
+// only DLLs every Windows XP has, and none of the functions that came later. The test build's stub is padded the same way.
 #include "common/constants_shared.h"
 #include "tests/harness/peImage.h"
 
@@ -31,6 +31,8 @@ TEST(StubImage, ShippedStubIsPaddedPe32GuiProgram) {
   EXPECT_EQ(image.subsystem, 2);
   ASSERT_FALSE(image.importedDlls.empty());
   for (const std::string& dll : image.importedDlls) EXPECT_TRUE(windowsXpDlls.count(lower(dll))) << dll;
+  ASSERT_FALSE(image.importedFunctions.empty());
+  EXPECT_EQ(importsNewerThanXp(image), std::vector<std::string>{});
 }
 
 TEST(StubImage, TestBuildStubIsPaddedTheSameWay) {
