@@ -12,8 +12,21 @@ bool isDotsAndBlanksOnly(const std::string& component) {
 
 }  // namespace
 
+bool isDeviceName(const std::string& component) {
+  std::string base = component.substr(0, component.find('.'));
+  base.erase(base.find_last_not_of(' ') + 1);
+  for (char& c : base) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+    if (base == device) return true;
+  }
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
+         base[3] <= '9';
+}
+
 bool isPlainFileName(const std::string& name) {
-  return name.find_first_of("\\/:") == std::string::npos && !isDotsAndBlanksOnly(name);
+  return name.find_first_of("\\/:") == std::string::npos && !isDotsAndBlanksOnly(name) && !isDeviceName(name);
 }
 
 bool isPathInsideDirectory(const std::string& relativePath) {
@@ -25,7 +38,7 @@ bool isPathInsideDirectory(const std::string& relativePath) {
     if (end == std::string::npos) end = relativePath.size();
     std::string component = relativePath.substr(start, end - start);
     // Empty components ("a\\b") collapse to nothing and stay inside.
-    if (!component.empty() && isDotsAndBlanksOnly(component)) return false;
+    if (!component.empty() && (isDotsAndBlanksOnly(component) || isDeviceName(component))) return false;
     start = end + 1;
   }
   return true;

@@ -4,9 +4,12 @@
 #pragma once
 #include <string>
 
-// A record's file name: no directory part at all (no "\", "/" or ":") and not a name made only
-// of dots and blanks, which Windows would turn into "." or "..".
+// A name Windows takes for a device whatever its extension ("NUL.txt", "con .log", "COM1"):
+// opening it reaches the device, not a file.
+bool isDeviceName(const std::string& component);
+// A record's file name: no directory part at all (no "\", "/" or ":"), not a name made only
+// of dots and blanks, which Windows would turn into "." or "..", and no device name.
 bool isPlainFileName(const std::string& name);
 // An entry's path relative to saverDir: subdirectories are allowed, but no drive or stream (":"),
-// no root ("\" or "/" first) and no component made only of dots and blanks.
+// no root ("\" or "/" first), no component made only of dots and blanks, and no device name.
 bool isPathInsideDirectory(const std::string& relativePath);

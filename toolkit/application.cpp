@@ -23,8 +23,35 @@ HWND Application::handle() {
   return handle_;
 }
 
+namespace {
+
+struct OwnedSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK matchVisibleOwned(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<OwnedSearch*>(parameter);
+  if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// The form that stands for the application: the one last active while it can still be seen (a
+// hidden one, such as the preparing window, cannot take the keyboard), else the first visible one;
+// the application's own window when there is none.
+HWND activeForm(HWND application) {
+  HWND popup = GetLastActivePopup(application);
+  if (popup != application && IsWindowVisible(popup) && IsWindowEnabled(popup)) return popup;
+  OwnedSearch search{application, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), matchVisibleOwned, reinterpret_cast<LPARAM>(&search));
+  return search.found ? search.found : application;
+}
+
+}  // namespace
+
 LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND popup = GetLastActivePopup(window);
+  HWND popup = activeForm(window);
   switch (message) {
     case WM_CLOSE:  // from the task bar: the form the user last worked with decides
       if (popup != window) PostMessageA(popup, WM_CLOSE, 0, 0);
@@ -34,7 +61,7 @@ LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wPara
       if (wParam == SIZE_RESTORED) ShowOwnedPopups(window, TRUE);
       break;
     case WM_ACTIVATE:  // the task-bar button was clicked: the form takes over
-      if (LOWORD(wParam) != WA_INACTIVE && popup != window && IsWindowEnabled(popup)) SetActiveWindow(popup);
+      if (LOWORD(wParam) != WA_INACTIVE && popup != window) SetActiveWindow(popup);
       return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -88,7 +115,7 @@ void Application::setCursor(HCURSOR cursor) {
 
 void Application::bringToFront() {
   if (IsIconic(handle())) ShowWindow(handle_, SW_RESTORE);
-  SetForegroundWindow(GetLastActivePopup(handle_));
+  SetForegroundWindow(activeForm(handle_));
 }
 
 void Application::minimize() { ShowWindow(handle(), SW_MINIMIZE); }

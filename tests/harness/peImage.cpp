@@ -111,7 +111,9 @@ std::vector<std::string> importsNewerThanXp(const PeImage& image) {
       "getcurrentprocessornumber", "getfileinformationbyhandleex", "setfileinformationbyhandle",
       "getfinalpathnamebyhandlea", "getfinalpathnamebyhandlew", "comparestringex", "lcmapstringex",
       "getlocaleinfoex", "getuserdefaultlocalename", "createsymboliclinkw", "queryfullprocessimagenamew",
-      "raisefailfastexception", "getlogicalprocessorinformationex",
+      "raisefailfastexception", "getlogicalprocessorinformationex", "initializecriticalsectionex",
+      "tryacquiresrwlockexclusive", "tryacquiresrwlockshared", "initoncecomplete", "geterrormode",
+      "createsymboliclinka", "cancelioex", "getthreadid", "getprocessidofthread", "getthreadpreferreduilanguages",
   };
   std::vector<std::string> found;
   for (const std::string& function : image.importedFunctions) {

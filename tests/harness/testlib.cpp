@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 namespace testlib {
 
@@ -312,11 +313,13 @@ DWORD WINAPI DialogLog::run(void* self) {
   auto ownerMatches = [log, me](DWORD pid) {
     return log->owner_ == Owner::thisProcess ? pid == me : startedHere(pid);
   };
+  std::set<HWND> handled;  // a dialog whose buttons did not close it is not taken twice
   while (!log->stopping_) {
     Sleep(10);
     for (const Answer& answer : log->answers_) {
-      HWND dialog = findWindow(answer.caption, ownerMatches);
-      if (!dialog) continue;
+      HWND dialog = findWindow(answer.caption, [&](DWORD pid) { return ownerMatches(pid); });
+      if (!dialog || handled.count(dialog)) continue;
+      handled.insert(dialog);
       Dialog seen{answer.caption, ""};
       for (HWND child : children(dialog)) {
         char kind[16] = "";
@@ -324,9 +327,11 @@ DWORD WINAPI DialogLog::run(void* self) {
         if (seen.text.empty() && lstrcmpiA(kind, "Static") == 0) seen.text = windowText(child);
       }
       log->dialogs_.push_back(seen);
+      bool pressed = false;
       for (const std::string& button : answer.buttons) {
-        if (pressButton(dialog, button)) break;
+        if ((pressed = pressButton(dialog, button))) break;
       }
+      if (!pressed) continue;  // recorded, but not answered
       for (int i = 0; i < 500 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(10);
       ++log->answered_;
     }

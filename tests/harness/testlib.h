@@ -116,7 +116,8 @@ class DialogLog {
   int answered() const { return answered_; }
   // Waits until at least count dialogs have been answered; false when that took longer than timeoutMs.
   bool waitForAnswers(int count, DWORD timeoutMs) const;
-  // Stops answering and gives what was answered.
+  // Stops answering and gives every dialog seen, in order (one whose buttons were all missing is
+  // recorded but not counted as answered).
   const std::vector<Dialog>& dialogs();
 
  private:

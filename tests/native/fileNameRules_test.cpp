@@ -34,6 +34,18 @@ const Case cases[] = {
     {"C:file", false, false},
     {"file.txt:stream", false, false},
     {"", false, false},
+    // Devices, whatever the extension or letter case; longer names that merely begin alike are files.
+    {"NUL", false, false},
+    {"aux.txt", false, false},
+    {"con .log", false, false},
+    {"Com1.old.dll", false, false},
+    {"lpt9", false, false},
+    {"CONOUT$", false, false},
+    {"data\\prn.txt", false, false},
+    {"com10.txt", true, true},
+    {"console.txt", true, true},
+    {"lpt0", true, true},
+    {"nulls\\aux2.txt", false, true},
 };
 
 TEST(FileNameRules, RecordNamesHaveNoDirectoryAndEntryPathsStayInside) {

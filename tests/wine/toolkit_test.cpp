@@ -60,6 +60,20 @@ TEST(ApplicationWindow, OwnsTheFormsCarriesTheTitleAndMinimisesThemAll) {
   form.hide();
 }
 
+// The preparing window was last active, then hidden: bringing the application to the front must
+// give the keyboard to the form that can be seen.
+TEST(ApplicationWindow, BringingToFrontActivatesTheVisibleFormNotAHiddenOne) {
+  PlainForm preparing, installer;
+  preparing.show();
+  SetActiveWindow(preparing.handle());
+  preparing.hide();
+  installer.show();
+  Application::instance().bringToFront();
+  pumpMessages();
+  EXPECT_EQ(GetActiveWindow(), installer.handle());
+  installer.hide();
+}
+
 // While a screen cursor is set, the form and its controls show it; without one, their own.
 TEST(ScreenCursor, HourglassCoversTheControlsUntilRestored) {
   PlainForm form;

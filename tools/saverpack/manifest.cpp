@@ -2,10 +2,8 @@
 
 #include "package/fileNameRules.h"
 
-#include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <iterator>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -184,13 +182,7 @@ Problem checkSaverName(const Value& value) {
     if (c < 32 || std::string("\\/:*?\"<>|").find(char(c)) != std::string::npos)
       return inputError(value.origin, "the saver name contains a character not allowed in file names");
   // Windows takes these for devices whatever the extension: "CON.scr" is no file.
-  std::string upper = value.text;
-  for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
-  static const char* const devices[] = {"CON", "PRN", "AUX", "NUL"};
-  bool device = std::find(std::begin(devices), std::end(devices), upper) != std::end(devices) ||
-                (upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
-                 upper[3] >= '1' && upper[3] <= '9');
-  if (device) return inputError(value.origin, "the saver name '" + value.text + "' is a Windows device name");
+  if (isDeviceName(value.text)) return inputError(value.origin, "the saver name '" + value.text + "' is a Windows device name");
   return {};
 }
 
