@@ -51,17 +51,17 @@ HWND activeForm(HWND application) {
 }  // namespace
 
 LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND popup = activeForm(window);
   switch (message) {
     case WM_CLOSE:  // from the task bar: the form the user last worked with decides
-      if (popup != window) PostMessageA(popup, WM_CLOSE, 0, 0);
+      if (HWND form = activeForm(window); form != window) PostMessageA(form, WM_CLOSE, 0, 0);
       return 0;
     case WM_SIZE:  // the forms go with the task-bar button and come back with it
       if (wParam == SIZE_MINIMIZED) ShowOwnedPopups(window, FALSE);
       if (wParam == SIZE_RESTORED) ShowOwnedPopups(window, TRUE);
       break;
     case WM_ACTIVATE:  // the task-bar button was clicked: the form takes over
-      if (LOWORD(wParam) != WA_INACTIVE && popup != window) SetActiveWindow(popup);
+      if (LOWORD(wParam) == WA_INACTIVE) return 0;
+      if (HWND form = activeForm(window); form != window) SetActiveWindow(form);
       return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
